@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace dnspeek {
+
+// Texts are 8-bit byte strings. Text from the window arrives as UTF-8 and is
+// sent as typed; nothing here knows about encodings.
+using ByteString = std::string;
+
+// The framework's error class: its message is what the error box shows.
+class Exception : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Raised when a text is not a number.
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Removes the leading and trailing bytes of code 32 and below. DEL and bytes
+// of 128 and above stay, so a UTF-8 no-break space is kept.
+[[nodiscard]] ByteString Trim(std::string_view text);
+
+// Reads a decimal integer with an optional sign ("015" is 15) in the signed
+// 32-bit range; anything else, the empty text included, raises EConvertError.
+[[nodiscard]] std::int32_t StrToInt(std::string_view text);
+
+}  // namespace dnspeek
