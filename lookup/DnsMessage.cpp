@@ -5,27 +5,32 @@
 
 namespace dnspeek {
 
+bool TQueryBuffer::Reserve(std::size_t count)
+{
+    if (ok_ && count <= QueryBuffer.size() - length_)
+        return true;
+    ok_ = false;
+    return false;
+}
+
 void TQueryBuffer::PutU8(std::uint8_t value)
 {
-    if (!ok_ || length_ == QueryBuffer.size()) {
-        ok_ = false;
-        return;
-    }
-    QueryBuffer[length_++] = value;
+    if (Reserve(1))
+        QueryBuffer[length_++] = value;
 }
 
 void TQueryBuffer::PutU16BE(std::uint16_t value)
 {
-    PutU8(static_cast<std::uint8_t>(value >> 8));
-    PutU8(static_cast<std::uint8_t>(value & 0xFF));
+    if (!Reserve(2))
+        return;
+    QueryBuffer[length_++] = static_cast<std::uint8_t>(value >> 8);
+    QueryBuffer[length_++] = static_cast<std::uint8_t>(value & 0xFF);
 }
 
 void TQueryBuffer::PutBytes(std::string_view bytes)
 {
-    if (!ok_ || bytes.size() > QueryBuffer.size() - length_) {
-        ok_ = false;
+    if (!Reserve(bytes.size()))
         return;
-    }
     for (const char byte : bytes)
         QueryBuffer[length_++] = static_cast<std::uint8_t>(byte);
 }

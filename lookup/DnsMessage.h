@@ -27,7 +27,8 @@ inline constexpr std::uint16_t QueryClassInternet = 1;
 using TReplyBuffer = std::array<std::uint8_t, ReplyBufferSize>;
 
 // QueryBuffer and its write position. A write that would pass the end of the
-// buffer writes nothing, and every write after it is dropped too.
+// buffer writes nothing, not even part of itself, and every later write is
+// dropped too.
 class TQueryBuffer {
 public:
     void PutU8(std::uint8_t value);
@@ -39,6 +40,9 @@ public:
     [[nodiscard]] std::span<const std::uint8_t> Message() const { return {QueryBuffer.data(), length_}; }
 
 private:
+    // True when `count` more bytes fit; otherwise latches the failure.
+    bool Reserve(std::size_t count);
+
     std::array<std::uint8_t, QueryBufferSize> QueryBuffer{};
     std::size_t length_ = 0;
     bool ok_ = true;

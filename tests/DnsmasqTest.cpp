@@ -1,0 +1,117 @@
+#include "Fakes.h"
+#include "LookupCommand.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <grp.h>
+#include <pwd.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace dnspeek {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ElementsAre;
+
+// dnsmasq in the foreground on 127.0.0.1 and a free port, serving an MX and
+// an A record for ab.cde from its command line alone: no system
+// configuration, hosts file or upstream server.
+class DnsmasqTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        endpoint_ = test::RefusingEndpoint();
+        const std::vector<std::string> arguments{
+            "dnsmasq",
+            "--keep-in-foreground",
+            "--conf-file=/dev/null",
+            "--no-hosts",
+            "--no-resolv",
+            "--no-poll",
+            "--pid-file",
+            "--log-facility=/dev/null",
+            "--bind-interfaces",
+            "--listen-address=" + endpoint_.Address,
+            "--port=" + std::to_string(endpoint_.Port),
+            // As root it would switch to a user of its own; it stays as we are.
+            std::string("--user=") + ::getpwuid(::geteuid())->pw_name,
+            std::string("--group=") + ::getgrgid(::getegid())->gr_name,
+            "--mx-host=ab.cde,mx.ab.cde,10",
+            "--host-record=ab.cde,127.0.0.2",
+        };
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ASSERT_EQ(::posix_spawnp(&pid_, "dnsmasq", nullptr, nullptr, argv.data(), environ), 0)
+            << "dnsmasq is missing: scripts/install-deps installs it (package dnsmasq-base)";
+        ASSERT_TRUE(Answers()) << "dnsmasq did not start answering";
+    }
+
+    void TearDown() override
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    void Lookup(const char* type)
+    {
+        window.hostText = "ab.cde";
+        window.typeText = type;
+        TLookupCommand(window, sockets, endpoint_).Button1Click();
+    }
+
+    test::TFakeWindow window;
+    TPosixSocketLibrary sockets;
+
+private:
+    // Asks until the server answers, for a few seconds at most.
+    bool Answers()
+    {
+        const TQueryBuffer probe = BuildQuery("ab.cde", "1");
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            TReplyBuffer reply{};
+            const auto socket = sockets.OpenDatagramSocket();
+            if (socket->Connect(endpoint_) && socket->Send(probe.Message()) && socket->Receive(reply, 100ms))
+                return true;
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = 0;
+                return false;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+
+    TEndpoint endpoint_;
+    pid_t pid_ = 0;
+};
+
+TEST_F(DnsmasqTest, MailExchangerLookup)
+{
+    Lookup("15");
+    EXPECT_THAT(window.resultLines, ElementsAre("Search : ab.cde....   Find : mx.ab.cde"));
+    EXPECT_EQ(window.statusText, "Windows Sockets is closed.");
+}
+
+TEST_F(DnsmasqTest, AddressLookupShowsTheEchoedNameTwice)
+{
+    Lookup("1");
+    EXPECT_THAT(window.resultLines, ElementsAre("Search : ab.cde....   Find : ab.cde"));
+}
+
+}  // namespace
+}  // namespace dnspeek

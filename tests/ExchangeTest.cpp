@@ -1,0 +1,82 @@
+#include "Fakes.h"
+#include "LookupCommand.h"
+#include "Replies.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace dnspeek {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+using testing::ElementsAre;
+using testing::Each;
+using testing::SizeIs;
+
+// Real sockets, and a responder on loopback in place of the resolver.
+class ExchangeTest : public testing::Test {
+protected:
+    test::TFakeWindow window;
+    TPosixSocketLibrary sockets;
+
+    void Lookup(const TEndpoint& resolver, std::chrono::milliseconds bound = ReceiveBound)
+    {
+        TLookupCommand(window, sockets, resolver, bound).Button1Click();
+    }
+};
+
+TEST_F(ExchangeTest, SendsTheQueryAndReadsTheReply)
+{
+    test::TLoopbackResponder responder(test::AbCdeMxReply(test::MxExchange));
+    Lookup(responder.Endpoint());
+    window.typeText = "1";
+    Lookup(responder.Endpoint());
+
+    ASSERT_THAT(responder.Queries(), SizeIs(2));
+    EXPECT_THAT(responder.Queries()[0], ElementsAre(0x11, 0xDF, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                    0x00, 0x02, 'a', 'b', 0x03, 'c', 'd', 'e', 0x00, 0x00, 0x0F, 0x00,
+                                                    0x01));
+    EXPECT_THAT(window.resultLines, ElementsAre("Search : ab.cde....   Find : mx.ab.cde",
+                                                "Search : ab.cde....   Find : ab.cde"));
+    EXPECT_EQ(window.statusText, "Windows Sockets is closed.");
+    EXPECT_THAT(window.replyLines, SizeIs(ReplyBufferSize));
+}
+
+TEST_F(ExchangeTest, TakesTheReplyFromTheResolverAlone)
+{
+    const Bytes forged = test::AbCdeMxReply({0x04, 'e', 'v', 'i', 'l', 0x00});
+    test::TLoopbackResponder responder([&](std::span<const std::uint8_t>, const TEndpoint& sender) {
+        test::SendFromAnotherPort(sender, forged);
+        return test::AbCdeMxReply(test::MxExchange);
+    });
+    Lookup(responder.Endpoint());
+    EXPECT_THAT(window.resultLines, ElementsAre("Search : ab.cde....   Find : mx.ab.cde"));
+}
+
+TEST_F(ExchangeTest, NoReplyEndsByTheBoundWithEmptyTexts)
+{
+    test::TLoopbackResponder silent(Bytes{});
+    const auto start = std::chrono::steady_clock::now();
+    Lookup(silent.Endpoint(), 200ms);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms);
+    EXPECT_THAT(silent.Queries(), SizeIs(1));
+    EXPECT_THAT(window.resultLines, ElementsAre("Search : ....   Find : "));
+    EXPECT_THAT(window.replyLines, Each("0"));
+    EXPECT_EQ(window.statusText, "Windows Sockets is closed.");
+}
+
+TEST_F(ExchangeTest, ARefusalEndsTheWaitAtOnce)
+{
+    // A bound far beyond the test's own timeout: only the refusal can end it.
+    const auto start = std::chrono::steady_clock::now();
+    Lookup(test::RefusingEndpoint(), std::chrono::hours(1));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+    EXPECT_THAT(window.resultLines, ElementsAre("Search : ....   Find : "));
+    EXPECT_EQ(window.statusText, "Windows Sockets is closed.");
+}
+
+}  // namespace
+}  // namespace dnspeek

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "DnsMessage.h"
+#include "LoopbackResponder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+
+namespace dnspeek::test {
+
+// Replies are written out byte by byte here, never by the query writer, so a
+// misunderstanding shared by writer and reader cannot pass unseen.
+
+inline Bytes Concat(std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// Identifier 11 DF, a response with RD and RA, one question, `answers` answers.
+inline Bytes ReplyHeader(std::uint8_t answers)
+{
+    return {0x11, 0xDF, 0x81, 0x80, 0x00, 0x01, 0x00, answers, 0x00, 0x00, 0x00, 0x00};
+}
+
+// 'ab.cde' at offset 12, then QTYPE and QCLASS.
+inline Bytes AbCdeQuestion(std::uint8_t type)
+{
+    return {0x02, 'a', 'b', 0x03, 'c', 'd', 'e', 0x00, 0x00, type, 0x00, 0x01};
+}
+
+// An answer owned by the name at offset 12: TYPE, CLASS 1, TTL 3600, and
+// RDLENGTH covering the preference and the exchange bytes.
+inline Bytes AnswerHead(std::uint8_t type, std::size_t exchangeSize)
+{
+    return {0xC0, 0x0C, 0x00, type, 0x00, 0x01, 0x00, 0x00, 0x0E, 0x10,
+            0x00, static_cast<std::uint8_t>(2 + exchangeSize), 0x00, 0x0A};
+}
+
+// An MX reply for 'ab.cde' whose exchange name is `exchange`, from offset 38.
+inline Bytes AbCdeMxReply(const Bytes& exchange)
+{
+    return Concat({ReplyHeader(1), AbCdeQuestion(15), AnswerHead(15, exchange.size()), exchange});
+}
+
+// 'mx' and a pointer to the question name: mx.ab.cde.
+inline const Bytes MxExchange{0x02, 'm', 'x', 0xC0, 0x0C};
+
+// The datagram as it lands in a fresh ReplyBuffer: zeros after its end.
+inline TReplyBuffer InReplyBuffer(const Bytes& datagram)
+{
+    TReplyBuffer buffer{};
+    std::copy_n(datagram.begin(), std::min(datagram.size(), buffer.size()), buffer.begin());
+    return buffer;
+}
+
+}  // namespace dnspeek::test
