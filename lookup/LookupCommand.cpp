@@ -14,7 +14,7 @@ TLookupCommand::TLookupCommand(TLookupWindow& window, TSocketLibrary& sockets, T
 
 void TLookupCommand::Button1Click()
 {
-    ByteString workingHostText = Trim(window_.HostNameText());
+    const ByteString workingHostText = Trim(window_.HostNameText());
     const ByteString keptHostText = Trim(window_.HostNameText());
     TLookupResult result;
     if (StartSockets() != 0) {
