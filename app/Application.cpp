@@ -1,0 +1,33 @@
+#include "Application.h"
+
+#include "QtText.h"
+
+#include <QFont>
+#include <QMessageBox>
+
+namespace dnspeek {
+
+TApplication::TApplication(int& argc, char** argv) : argc_(argc), argv_(argv)
+{
+}
+
+void TApplication::Initialize()
+{
+    application_ = std::make_unique<QApplication>(argc_, argv_);
+    // The form asks for this font by name. Few systems have it; a font of
+    // Arial's widths keeps the texts inside their boxes.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+}
+
+void TApplication::Run()
+{
+    mainForm_->show();
+    QApplication::exec();
+}
+
+void TApplication::ShowException(const std::exception& error)
+{
+    QMessageBox::critical(QApplication::activeWindow(), QString(), ToQString(error.what()));
+}
+
+}  // namespace dnspeek

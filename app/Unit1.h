@@ -1,0 +1,60 @@
+#pragma once
+
+#include "LookupCommand.h"
+#include "LookupWindow.h"
+#include "SocketLibrary.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <span>
+
+class QResizeEvent;
+class QStringListModel;
+
+namespace Ui {
+class TForm1;
+}
+
+namespace dnspeek {
+
+// The socket library of the running program.
+[[nodiscard]] TSocketLibrary& ProgramSocketLibrary();
+
+// The main window: the controls of its form description (Unit1.ui) and the
+// lookup behind Button1.
+class TForm1 final : public QWidget, public TLookupWindow {
+    Q_OBJECT
+
+public:
+    // Tests pass a socket library of their own and a resolver on loopback.
+    explicit TForm1(TSocketLibrary& sockets = ProgramSocketLibrary(),
+                    TEndpoint resolver = {ResolverAddress, ResolverPort});
+    ~TForm1() override;
+
+    [[nodiscard]] ByteString HostNameText() const override;
+    [[nodiscard]] ByteString QueryTypeText() const override;
+    void ClearReplyLines() override;
+    void AppendReplyLines(std::span<const ByteString> lines) override;
+    void AppendResultLine(const ByteString& line) override;
+    void SetStatusText(const ByteString& text) override;
+    void MessageDlg(const ByteString& text) override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Button1Click();
+
+    // txtHostName, Button1, StatusBar1, ListBox1, ListBox2 and Edit1.
+    std::unique_ptr<Ui::TForm1> ui_;
+    // The lines of ListBox1 and ListBox2, owned by their list boxes.
+    QStringListModel* ResultLines_;
+    QStringListModel* ReplyLines_;
+    TLookupCommand command_;
+};
+
+// The one main window, from start-up to exit.
+extern TForm1* Form1;
+
+}  // namespace dnspeek
