@@ -19,6 +19,15 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
+// Runs in the member initialisers, so that the controls exist before the
+// members that refer to them.
+std::unique_ptr<Ui::TForm1> SetUpControls(QWidget& form)
+{
+    auto ui = std::make_unique<Ui::TForm1>();
+    ui->setupUi(&form);
+    return ui;
+}
+
 QStringListModel* AttachLines(QListView& listBox)
 {
     auto* lines = new QStringListModel(&listBox);
@@ -35,14 +44,14 @@ TSocketLibrary& ProgramSocketLibrary()
 }
 
 TForm1::TForm1(TSocketLibrary& sockets, TEndpoint resolver)
-    : ui_(std::make_unique<Ui::TForm1>()), command_(*this, sockets, std::move(resolver))
+    : ui_(SetUpControls(*this)),
+      ResultLines_(AttachLines(*ui_->ListBox1)),
+      ReplyLines_(AttachLines(*ui_->ListBox2)),
+      command_(*this, sockets, std::move(resolver))
 {
-    ui_->setupUi(this);
     // The form description gives a window only its size; this places its
     // frame.
     move(103, 107);
-    ResultLines_ = AttachLines(*ui_->ListBox1);
-    ReplyLines_ = AttachLines(*ui_->ListBox2);
     connect(ui_->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
 }
 

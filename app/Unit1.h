@@ -25,6 +25,7 @@ namespace dnspeek {
 // lookup behind Button1.
 class TForm1 final : public QWidget, public TLookupWindow {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TForm1)
 
 public:
     // Tests pass a socket library of their own and a resolver on loopback.
