@@ -15,7 +15,9 @@ using testing::ElementsAreArray;
 
 Bytes QueryBytes(std::string_view host, std::string_view type)
 {
-    const auto message = BuildQuery(host, type).Message();
+    // Message() looks into the query, so the query must outlive it.
+    const TQueryBuffer query = BuildQuery(host, type);
+    const auto message = query.Message();
     return {message.begin(), message.end()};
 }
 
