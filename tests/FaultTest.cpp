@@ -1,0 +1,203 @@
+#include "Fakes.h"
+#include "LookupCommand.h"
+#include "Replies.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace dnspeek {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+using testing::Each;
+using testing::ElementsAre;
+using testing::SizeIs;
+
+const ByteString EmptyResultLine = "Search : ....   Find : ";
+
+// Keeps the result lines alone: thousands of lookups need no copy of each
+// reply's 2048 lines.
+class TResultWindow final : public TLookupWindow {
+public:
+    std::vector<ByteString> resultLines;
+
+    ByteString HostNameText() const override { return "ab.cde"; }
+    ByteString QueryTypeText() const override { return "15"; }
+    void ClearReplyLines() override {}
+    void AppendReplyLines(std::span<const ByteString>) override {}
+    void AppendResultLine(const ByteString& line) override { resultLines.push_back(line); }
+    void SetStatusText(const ByteString&) override {}
+    void MessageDlg(const ByteString&) override {}
+};
+
+std::ptrdiff_t OpenDescriptors()
+{
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
+}
+
+// Each lookup opens a socket of its own; one left open per click would
+// exhaust the process's descriptors in a long session.
+TEST(DescriptorTest, ManyLookupsLeaveNoDescriptorOpen)
+{
+    constexpr int Lookups = 10'000;
+    test::TLoopbackResponder responder(test::AbCdeMxReply(test::MxExchange));
+    const TEndpoint refusing = test::RefusingEndpoint();
+    TResultWindow window;
+    TPosixSocketLibrary sockets;
+    TLookupCommand answered(window, sockets, responder.Endpoint());
+    TLookupCommand refused(window, sockets, refusing);
+    const std::ptrdiff_t before = OpenDescriptors();
+
+    for (int lookup = 0; lookup < Lookups; ++lookup)
+        answered.Button1Click();
+    EXPECT_EQ(OpenDescriptors(), before) << "after lookups that were answered";
+    ASSERT_THAT(window.resultLines, SizeIs(Lookups));
+    EXPECT_THAT(window.resultLines, Each("Search : ab.cde....   Find : mx.ab.cde"));
+
+    window.resultLines.clear();
+    for (int lookup = 0; lookup < Lookups; ++lookup)
+        refused.Button1Click();
+    EXPECT_EQ(OpenDescriptors(), before) << "after lookups that were refused";
+    ASSERT_THAT(window.resultLines, SizeIs(Lookups));
+    EXPECT_THAT(window.resultLines, Each(EmptyResultLine));
+}
+
+// Real sockets against responders on loopback, under conditions a resolver
+// on the open network can create.
+class FaultTest : public testing::Test {
+protected:
+    test::TFakeWindow window;
+    TPosixSocketLibrary sockets;
+
+    void Lookup(const TEndpoint& resolver, std::chrono::milliseconds bound = ReceiveBound)
+    {
+        TLookupCommand(window, sockets, resolver, bound).Button1Click();
+    }
+};
+
+TEST_F(FaultTest, AFloodFromOtherPortsNeitherAnswersNorStretchesTheWait)
+{
+    constexpr auto Bound = 300ms;
+    // Far longer than the bound, so that a wait restarted by every stray
+    // datagram shows; it ends sooner once the lookup is over.
+    constexpr auto FloodLimit = 5s;
+    const Bytes forged = test::AbCdeMxReply({0x04, 'e', 'v', 'i', 'l', 0x00});
+    std::atomic<bool> lookupOver{false};
+    std::atomic<int> floodSize{0};
+    test::TLoopbackResponder silent([&](std::span<const std::uint8_t>, const TEndpoint& sender) {
+        const auto end = std::chrono::steady_clock::now() + FloodLimit;
+        while (!lookupOver && std::chrono::steady_clock::now() < end) {
+            test::SendFromAnotherPort(sender, forged);
+            ++floodSize;
+        }
+        return Bytes{};
+    });
+
+    const auto start = std::chrono::steady_clock::now();
+    Lookup(silent.Endpoint(), Bound);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    lookupOver = true;
+
+    EXPECT_GE(waited, Bound);
+    EXPECT_LT(waited, Bound + 2s);
+    EXPECT_GT(floodSize, 0);
+    EXPECT_THAT(window.resultLines, ElementsAre(EmptyResultLine));
+    EXPECT_THAT(window.replyLines, Each("0"));
+}
+
+TEST_F(FaultTest, AReplyAfterTheBoundDoesNotReachTheNextLookup)
+{
+    constexpr auto Bound = 100ms;
+    std::atomic<bool> answered{false};
+    test::TLoopbackResponder late([&](std::span<const std::uint8_t>, const TEndpoint&) {
+        std::this_thread::sleep_for(3 * Bound);
+        answered = true;
+        return test::AbCdeMxReply(test::MxExchange);
+    });
+    test::TLoopbackResponder silent(Bytes{});
+
+    Lookup(late.Endpoint(), Bound);
+    while (!answered)
+        std::this_thread::sleep_for(10ms);
+    // The reply is sent right after the answer is given: let it land first.
+    std::this_thread::sleep_for(50ms);
+    Lookup(silent.Endpoint(), Bound);
+
+    EXPECT_THAT(window.resultLines, ElementsAre(EmptyResultLine, EmptyResultLine));
+    EXPECT_THAT(window.replyLines, SizeIs(ReplyBufferSize));
+    EXPECT_THAT(window.replyLines, Each("0"));
+}
+
+// Whatever is typed as the type, the click either sends it as a number or
+// ends with the conversion error, before anything is sent or listed.
+TEST(HostileTypeTextTest, ConvertsOrRaisesTheConversionErrorOnly)
+{
+    const struct {
+        const char* name;
+        std::string text;
+        std::optional<std::uint16_t> sentType;
+    } cases[] = {
+        {"empty", "", std::nullopt},
+        {"spaces", "   ", std::nullopt},
+        {"padded", " \t15 ", 15},
+        {"plus alone", "+", std::nullopt},
+        {"minus alone", "-", std::nullopt},
+        {"plus", "+15", 15},
+        {"minus one", "-1", 0xFFFF},
+        {"largest", "2147483647", 0xFFFF},
+        {"one above the largest", "2147483648", std::nullopt},
+        {"smallest", "-2147483648", 0x0000},
+        {"one below the smallest", "-2147483649", std::nullopt},
+        {"dollar alone", "$", std::nullopt},
+        {"dollar hexadecimal", "$10", std::nullopt},
+        {"C hexadecimal", "0x10", std::nullopt},
+        {"letters", "MX", std::nullopt},
+        {"NUL alone, trimmed away", std::string(1, '\0'), std::nullopt},
+        {"NUL inside", std::string("1\0" "5", 3), std::nullopt},
+        {"10000 nines", std::string(10'000, '9'), std::nullopt},
+        {"10000 characters of leading zeros", std::string(9'998, '0') + "15", 15},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TFakeWindow window;
+        window.typeText = c.text;
+        test::TFakeSocketLibrary sockets;
+        TLookupCommand command(window, sockets, {"127.0.0.1", ResolverPort});
+        bool conversionError = false;
+        try {
+            command.Button1Click();
+        } catch (const EConvertError&) {
+            conversionError = true;
+        } catch (...) {
+            ADD_FAILURE() << "an error other than the conversion error";
+            continue;
+        }
+        if (!c.sentType) {
+            EXPECT_TRUE(conversionError);
+            EXPECT_THAT(sockets.sent, testing::IsEmpty());
+            EXPECT_THAT(window.resultLines, testing::IsEmpty());
+            EXPECT_THAT(window.replyLines, testing::IsEmpty());
+            continue;
+        }
+        EXPECT_FALSE(conversionError);
+        ASSERT_THAT(sockets.sent, SizeIs(1));
+        // 'ab.cde' ends at offset 19; the type follows.
+        ASSERT_THAT(sockets.sent[0], SizeIs(24));
+        EXPECT_EQ(sockets.sent[0][20] << 8 | sockets.sent[0][21], *c.sentType);
+        EXPECT_THAT(window.resultLines, SizeIs(1));
+    }
+}
+
+}  // namespace
+}  // namespace dnspeek
