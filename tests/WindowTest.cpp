@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
@@ -218,6 +219,37 @@ TEST_F(TForm1Test, TextsUseTheFormsFontThroughItsSubstitute)
     const QFontInfo font(txtHostName->font());
     EXPECT_EQ(font.family(), "Liberation Sans");
     EXPECT_EQ(font.pixelSize(), 11);
+}
+
+// The window is laid out in device-independent pixels: at any scale factor
+// the controls keep their places relative to the window and texts fit their
+// boxes. CTest runs this once more with QT_SCALE_FACTOR=2.
+TEST_F(TForm1Test, LayoutAndTextsHoldAtTheScreensScale)
+{
+    const qreal scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+        ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
+        : 1.0;
+    EXPECT_EQ(form->devicePixelRatioF(), scale);
+    EXPECT_EQ(form->size(), QSize(441, 292));
+    ExpectControlsInTheirPlaces();
+
+    TLookupWindow& window = *form;
+    window.SetStatusText("Windows Sockets can not be closed.");
+    txtHostName->setText("www.example.com");
+    // Room left for frames and the margins the style draws inside them.
+    constexpr int Margins = 8;
+    const std::pair<QWidget*, QString> texts[] = {
+        {txtHostName, txtHostName->text()},
+        {Button1, Button1->text()},
+        {Edit1, Edit1->text()},
+        {StatusBar1, StatusBar1->currentMessage()},
+    };
+    for (const auto& [control, text] : texts) {
+        SCOPED_TRACE(control->objectName().toUtf8().constData());
+        const QFontMetrics metrics = control->fontMetrics();
+        EXPECT_LE(metrics.horizontalAdvance(text) + Margins, control->width());
+        EXPECT_LE(metrics.height(), control->height());
+    }
 }
 
 TEST_F(TForm1Test, EditsTakeTextOfAnyLengthAndListsOneUneditableLine)
