@@ -3,6 +3,7 @@
 #include "QtText.h"
 
 #include <QFont>
+#include <QIcon>
 #include <QMessageBox>
 
 namespace dnspeek {
@@ -17,6 +18,9 @@ void TApplication::Initialize()
     // The form asks for this font by name. Few systems have it; a font of
     // Arial's widths keeps the texts inside their boxes.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    // Desktops match the window to its menu entry and icon by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.dnspeek.DnsPeek"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.dnspeek.DnsPeek")));
 }
 
 void TApplication::Run()
