@@ -15,8 +15,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace dnspeek {
 namespace {
 
@@ -31,7 +29,7 @@ protected:
     void SetUp() override
     {
         endpoint_ = test::RefusingEndpoint();
-        const std::vector<std::string> arguments{
+        std::vector<std::string> arguments{
             "dnsmasq",
             "--keep-in-foreground",
             "--conf-file=/dev/null",
@@ -50,8 +48,9 @@ protected:
             "--host-record=ab.cde,127.0.0.2",
         };
         std::vector<char*> argv;
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.reserve(arguments.size() + 1);
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
         argv.push_back(nullptr);
         ASSERT_EQ(::posix_spawnp(&pid_, "dnsmasq", nullptr, nullptr, argv.data(), environ), 0)
             << "dnsmasq is missing: scripts/install-deps installs it (package dnsmasq-base)";

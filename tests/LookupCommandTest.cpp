@@ -85,11 +85,10 @@ TEST_F(LookupCommandTest, StartFailuresShowOneBoxAndAddAnEmptyLine)
         int startResult;
         std::uint16_t grantedVersion;
         const char* box;
-        int cleanupsAfter;
     } cases[] = {
-        {10091, 0x0002, "Windows Socket is not responded.", 0},
-        {0, 0x0001, "Sockets version is not supported by Windows Sockets.", 0},
-        {0, 0x0000, "Sockets version is not supported by Windows Sockets.", 0},
+        {10091, 0x0002, "Windows Socket is not responded."},
+        {0, 0x0001, "Sockets version is not supported by Windows Sockets."},
+        {0, 0x0000, "Sockets version is not supported by Windows Sockets."},
     };
     for (const auto& c : cases) {
         test::TFakeWindow failing;

@@ -82,8 +82,7 @@ void TLoopbackResponder::Serve()
 TEndpoint RefusingEndpoint()
 {
     // The port is free once the socket that held it is closed.
-    const TEndpoint endpoint = TLoopbackResponder(Bytes{}).Endpoint();
-    return endpoint;
+    return TLoopbackResponder(Bytes{}).Endpoint();
 }
 
 void SendFromAnotherPort(const TEndpoint& to, const Bytes& datagram)
