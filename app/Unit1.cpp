@@ -4,18 +4,59 @@
 #include "QtText.h"
 #include "ui_Unit1.h"
 
+#include <QAbstractListModel>
 #include <QListView>
 #include <QMessageBox>
 #include <QResizeEvent>
-#include <QStringList>
 #include <QStringListModel>
 
 #include <exception>
 #include <utility>
+#include <vector>
 
 namespace dnspeek {
 
 TForm1* Form1 = nullptr;
+
+// ListBox2's lines as the lookup made them. Only the rows the list shows are
+// turned into text, so a reply of 2048 lines costs one copy of byte strings
+// rather than 2048 conversions.
+class TReplyLines final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+    }
+
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!checkIndex(index, CheckIndexOption::IndexIsValid) || (role != Qt::DisplayRole && role != Qt::EditRole))
+            return {};
+        return ToQString(lines_[static_cast<std::size_t>(index.row())]);
+    }
+
+    void Clear()
+    {
+        beginResetModel();
+        lines_.clear();
+        endResetModel();
+    }
+
+    void Append(std::span<const ByteString> lines)
+    {
+        if (lines.empty())
+            return;
+        const int first = rowCount();
+        beginInsertRows({}, first, first + static_cast<int>(lines.size()) - 1);
+        lines_.insert(lines_.end(), lines.begin(), lines.end());
+        endInsertRows();
+    }
+
+private:
+    std::vector<ByteString> lines_;
+};
 
 namespace {
 
@@ -28,9 +69,10 @@ std::unique_ptr<Ui::TForm1> SetUpControls(QWidget& form)
     return ui;
 }
 
-QStringListModel* AttachLines(QListView& listBox)
+template <class TLines>
+TLines* AttachLines(QListView& listBox)
 {
-    auto* lines = new QStringListModel(&listBox);
+    auto* lines = new TLines(&listBox);
     listBox.setModel(lines);
     return lines;
 }
@@ -45,8 +87,8 @@ TSocketLibrary& ProgramSocketLibrary()
 
 TForm1::TForm1(TSocketLibrary& sockets, TEndpoint resolver)
     : ui_(SetUpControls(*this)),
-      ResultLines_(AttachLines(*ui_->ListBox1)),
-      ReplyLines_(AttachLines(*ui_->ListBox2)),
+      ResultLines_(AttachLines<QStringListModel>(*ui_->ListBox1)),
+      ReplyLines_(AttachLines<TReplyLines>(*ui_->ListBox2)),
       command_(*this, sockets, std::move(resolver))
 {
     // The form description gives a window only its size; this places its
@@ -69,17 +111,13 @@ ByteString TForm1::QueryTypeText() const
 
 void TForm1::ClearReplyLines()
 {
-    ReplyLines_->setStringList({});
+    ReplyLines_->Clear();
 }
 
-// A whole reply replaces the model in one reset rather than 2048 insertions.
+// A whole reply is one insertion rather than 2048.
 void TForm1::AppendReplyLines(std::span<const ByteString> lines)
 {
-    QStringList all = ReplyLines_->stringList();
-    all.reserve(all.size() + static_cast<qsizetype>(lines.size()));
-    for (const ByteString& line : lines)
-        all.append(ToQString(line));
-    ReplyLines_->setStringList(all);
+    ReplyLines_->Append(lines);
 }
 
 void TForm1::AppendResultLine(const ByteString& line)

@@ -18,6 +18,8 @@ class TForm1;
 
 namespace dnspeek {
 
+class TReplyLines;
+
 // The socket library of the running program.
 [[nodiscard]] TSocketLibrary& ProgramSocketLibrary();
 
@@ -51,7 +53,7 @@ private:
     std::unique_ptr<Ui::TForm1> ui_;
     // The lines of ListBox1 and ListBox2, owned by their list boxes.
     QStringListModel* ResultLines_;
-    QStringListModel* ReplyLines_;
+    TReplyLines* ReplyLines_;
     TLookupCommand command_;
 };
 
