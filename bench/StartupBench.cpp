@@ -1,0 +1,94 @@
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+extern char** environ;
+
+namespace dnspeek {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct TStartup {
+    Clock::duration untilIdle;
+    long peakKilobytes;
+};
+
+// Starts a probe program and waits for it to end. The probe writes the
+// moment it was shown and idle, and its peak resident memory until then
+// (QuitWhenIdle.cpp); steady clock readings are comparable between processes
+// on this system. The child's own figure is taken because the kernel's count
+// for a child started by posix_spawn (vfork) includes the parent's memory.
+std::optional<TStartup> StartUntilIdle(const char* program)
+{
+    int output[2];
+    if (::pipe2(output, O_CLOEXEC) != 0)
+        return std::nullopt;
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    // The offscreen platform's notices would fill the report.
+    ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    char* argv[] = {const_cast<char*>(program), nullptr};
+    pid_t pid = 0;
+    const auto start = Clock::now();
+    const int spawned = ::posix_spawn(&pid, program, &actions, nullptr, argv, environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::close(output[1]);
+
+    std::string text;
+    char chunk[64];
+    for (ssize_t count; spawned == 0 && (count = ::read(output[0], chunk, sizeof chunk)) > 0;)
+        text.append(chunk, static_cast<std::size_t>(count));
+    ::close(output[0]);
+    if (spawned != 0)
+        return std::nullopt;
+    int status = 0;
+    long long idleTicks = 0;
+    long peakKilobytes = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0
+        || std::sscanf(text.c_str(), "%lld %ld", &idleTicks, &peakKilobytes) != 2)
+        return std::nullopt;
+    const Clock::time_point idle{Clock::duration{idleTicks}};
+    return TStartup{idle - start, peakKilobytes};
+}
+
+void Start(benchmark::State& state, const char* program)
+{
+    long peakKilobytes = 0;
+    for (auto _ : state) {
+        const std::optional<TStartup> startup = StartUntilIdle(program);
+        if (!startup) {
+            state.SkipWithError("the probe did not report itself shown and idle");
+            return;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(startup->untilIdle).count());
+        peakKilobytes = std::max(peakKilobytes, startup->peakKilobytes);
+    }
+    state.counters["peak_rss_kB"] = static_cast<double>(peakKilobytes);
+}
+
+void BM_StartProgram(benchmark::State& state)
+{
+    Start(state, DNSPEEK_STARTUP_PROBE);
+}
+
+void BM_StartEmptyWindow(benchmark::State& state)
+{
+    Start(state, EMPTY_WINDOW_PROBE);
+}
+
+BENCHMARK(BM_StartProgram)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartEmptyWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace dnspeek
