@@ -37,7 +37,9 @@ public:
 
     [[nodiscard]] bool Ok() const { return ok_; }
     // The bytes written so far: the message, once BuildQuery has returned.
-    [[nodiscard]] std::span<const std::uint8_t> Message() const { return {QueryBuffer.data(), length_}; }
+    // Not on a temporary, whose bytes would be gone before they are read.
+    [[nodiscard]] std::span<const std::uint8_t> Message() const& { return {QueryBuffer.data(), length_}; }
+    std::span<const std::uint8_t> Message() const&& = delete;
 
 private:
     // True when `count` more bytes fit; otherwise latches the failure.

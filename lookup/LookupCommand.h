@@ -12,6 +12,7 @@ namespace dnspeek {
 // The public recursive resolver every lookup asks; not configurable.
 inline constexpr char ResolverAddress[] = "9.9.9.9";
 inline constexpr std::uint16_t ResolverPort = 53;
+inline const TEndpoint ResolverEndpoint{ResolverAddress, ResolverPort};
 // The window is frozen while a lookup waits, so the wait is short.
 inline constexpr std::chrono::milliseconds ReceiveBound{3000};
 // Version 2.0: major in the low byte, minor in the high byte.
@@ -23,7 +24,7 @@ public:
     // The resolver and the bound are parameters so that tests can point the
     // command at a responder on loopback.
     TLookupCommand(TLookupWindow& window, TSocketLibrary& sockets,
-                   TEndpoint resolver = {ResolverAddress, ResolverPort},
+                   TEndpoint resolver = ResolverEndpoint,
                    std::chrono::milliseconds receiveBound = ReceiveBound);
 
     // Raises the errors of BuildQuery, after which nothing has been sent and
