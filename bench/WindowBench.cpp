@@ -226,8 +226,9 @@ std::size_t HeapInUse()
 }
 
 constexpr char TypicalResultLine[] = "Search : ab.cde....   Find : mx.ab.cde";
+constexpr int LinesBeforeCount = 20;
 
-// What ListBox1 holds after as many lookups as the argument.
+// What ListBox1 holds for as many more lookups as the argument.
 void BM_ResultListMemory(benchmark::State& state)
 {
     const auto lines = static_cast<int>(state.range(0));
@@ -235,9 +236,10 @@ void BM_ResultListMemory(benchmark::State& state)
         TShownForm shown;
         TLookupWindow& window = shown.Form();
         TPaintCounter counter;
-        // A first line, painted, puts the glyphs of its text in their caches
-        // before the count starts.
-        window.AppendResultLine(TypicalResultLine);
+        // More lines than ListBox1 shows, painted, put the glyphs of their
+        // text and the scroll bar in place before the count starts.
+        for (int line = 0; line < LinesBeforeCount; ++line)
+            window.AppendResultLine(TypicalResultLine);
         if (!Settle(counter)) {
             state.SkipWithError("ListBox1 was not painted");
             return;
