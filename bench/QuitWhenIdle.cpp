@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -20,14 +21,15 @@ namespace {
 std::string PeakResidentKilobytes()
 {
     std::ifstream status("/proc/self/status");
-    std::string field;
-    std::string value;
-    while (status >> field >> value)
-        if (field == "VmHWM:")
-            return value;
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmHWM:"))
+            return line.substr(line.find_first_not_of(" \t", 6));
     return "0";
 }
 
+// Counts paints from the window's first one on, and looks again from a zero
+// timer, which runs once the events already queued are done: a look that
+// finds no paint since the last means the window is drawn and the loop idle.
 class TIdleWatcher final : public QObject {
 public:
     using QObject::QObject;
@@ -35,19 +37,34 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() != QEvent::Paint)
+            return false;
+        ++paints_;
         const auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Paint && widget != nullptr && widget->isWindow()) {
-            QCoreApplication::instance()->removeEventFilter(this);
-            // A zero timer runs once the events already queued are done.
-            QTimer::singleShot(0, this, [] {
-                const auto now = std::chrono::steady_clock::now().time_since_epoch();
-                std::printf("%lld %s\n", static_cast<long long>(now.count()), PeakResidentKilobytes().c_str());
-                std::fflush(stdout);
-                QCoreApplication::quit();
-            });
+        if (!looking_ && widget != nullptr && widget->isWindow()) {
+            looking_ = true;
+            LookAgain();
         }
         return false;
     }
+
+private:
+    void LookAgain()
+    {
+        QTimer::singleShot(0, this, [this] {
+            if (std::exchange(paints_, 0) > 0) {
+                LookAgain();
+                return;
+            }
+            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+            std::printf("%lld %s\n", static_cast<long long>(now.count()), PeakResidentKilobytes().c_str());
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        });
+    }
+
+    bool looking_ = false;
+    int paints_ = 0;
 };
 
 void WatchForIdle()
