@@ -44,13 +44,15 @@ public:
         endResetModel();
     }
 
-    void Append(std::span<const ByteString> lines)
+    void Append(std::span<const std::string_view> lines)
     {
         if (lines.empty())
             return;
         const int first = rowCount();
         beginInsertRows({}, first, first + static_cast<int>(lines.size()) - 1);
-        lines_.insert(lines_.end(), lines.begin(), lines.end());
+        lines_.reserve(lines_.size() + lines.size());
+        for (const std::string_view line : lines)
+            lines_.emplace_back(line);
         endInsertRows();
     }
 
@@ -115,7 +117,7 @@ void TForm1::ClearReplyLines()
 }
 
 // A whole reply is one insertion rather than 2048.
-void TForm1::AppendReplyLines(std::span<const ByteString> lines)
+void TForm1::AppendReplyLines(std::span<const std::string_view> lines)
 {
     ReplyLines_->Append(lines);
 }

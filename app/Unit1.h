@@ -32,13 +32,13 @@ class TForm1 final : public QWidget, public TLookupWindow {
 public:
     // Tests pass a socket library of their own and a resolver on loopback.
     explicit TForm1(TSocketLibrary& sockets = ProgramSocketLibrary(),
-                    TEndpoint resolver = {ResolverAddress, ResolverPort});
+                    TEndpoint resolver = ResolverEndpoint);
     ~TForm1() override;
 
     [[nodiscard]] ByteString HostNameText() const override;
     [[nodiscard]] ByteString QueryTypeText() const override;
     void ClearReplyLines() override;
-    void AppendReplyLines(std::span<const ByteString> lines) override;
+    void AppendReplyLines(std::span<const std::string_view> lines) override;
     void AppendResultLine(const ByteString& line) override;
     void SetStatusText(const ByteString& text) override;
     void MessageDlg(const ByteString& text) override;

@@ -26,7 +26,7 @@ public:
     ByteString HostNameText() const override { return "ab.cde"; }
     ByteString QueryTypeText() const override { return "15"; }
     void ClearReplyLines() override {}
-    void AppendReplyLines(std::span<const ByteString>) override {}
+    void AppendReplyLines(std::span<const std::string_view>) override {}
     void AppendResultLine(const ByteString& line) override { resultLine = line; }
     void SetStatusText(const ByteString&) override {}
     void MessageDlg(const ByteString&) override {}

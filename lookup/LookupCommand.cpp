@@ -1,8 +1,9 @@
 #include "LookupCommand.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace dnspeek {
 
@@ -67,14 +68,28 @@ TReplyBuffer TLookupCommand::Exchange(const TQueryBuffer& query)
     return ReplyBuffer;
 }
 
+namespace {
+
+// The decimal text of every byte value, made once: each click lists 2048.
+const std::array<ByteString, 256>& DecimalTexts()
+{
+    static const std::array<ByteString, 256> texts = [] {
+        std::array<ByteString, 256> all;
+        for (std::size_t value = 0; value < all.size(); ++value)
+            all[value] = std::to_string(value);
+        return all;
+    }();
+    return texts;
+}
+
+}  // namespace
+
 // Lists every byte of the buffer in decimal, however short the reply was.
 void TLookupCommand::DumpReply(const TReplyBuffer& ReplyBuffer)
 {
     window_.ClearReplyLines();
-    std::vector<ByteString> lines;
-    lines.reserve(ReplyBuffer.size());
-    for (const std::uint8_t byte : ReplyBuffer)
-        lines.push_back(std::to_string(byte));
+    std::array<std::string_view, ReplyBufferSize> lines;
+    std::ranges::transform(ReplyBuffer, lines.begin(), [](std::uint8_t byte) -> std::string_view { return DecimalTexts()[byte]; });
     window_.AppendReplyLines(lines);
 }
 

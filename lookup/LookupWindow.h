@@ -3,6 +3,7 @@
 #include "Text.h"
 
 #include <span>
+#include <string_view>
 
 namespace dnspeek {
 
@@ -17,8 +18,9 @@ public:
     [[nodiscard]] virtual ByteString QueryTypeText() const = 0;
     // Removes every line of ListBox2.
     virtual void ClearReplyLines() = 0;
-    // Adds the lines after the last line of ListBox2, in order.
-    virtual void AppendReplyLines(std::span<const ByteString> lines) = 0;
+    // Adds the lines after the last line of ListBox2, in order; the window
+    // keeps copies.
+    virtual void AppendReplyLines(std::span<const std::string_view> lines) = 0;
     // Adds one line after the last line of ListBox1.
     virtual void AppendResultLine(const ByteString& line) = 0;
     // Replaces StatusBar1's text.

@@ -315,8 +315,8 @@ TEST_F(TForm1Test, LinesAreAddedAfterTheLastAndClearedAllAtOnce)
     TLookupWindow& window = *form;
     for (const char* line : {"one", "two", "three"})
         window.AppendResultLine(line);
-    const std::vector<ByteString> first{"1", "2"};
-    const std::vector<ByteString> second{"3"};
+    const std::vector<std::string_view> first{"1", "2"};
+    const std::vector<std::string_view> second{"3"};
     window.AppendReplyLines(first);
     window.AppendReplyLines(second);
 
@@ -334,7 +334,7 @@ TEST_F(TForm1Test, AddingLinesNeitherSelectsNorScrolls)
     TLookupWindow& window = *form;
     for (int line = 0; line < 40; ++line)
         window.AppendResultLine("Search : ....   Find : ");
-    window.AppendReplyLines(std::vector<ByteString>(2048, "0"));
+    window.AppendReplyLines(std::vector<std::string_view>(2048, "0"));
 
     for (const QListView* listBox : {ListBox1, ListBox2}) {
         SCOPED_TRACE(listBox->objectName().toUtf8().constData());

@@ -30,10 +30,11 @@ public:
         calls.emplace_back("clear reply");
         replyLines.clear();
     }
-    void AppendReplyLines(std::span<const ByteString> lines) override
+    void AppendReplyLines(std::span<const std::string_view> lines) override
     {
         calls.emplace_back("append reply");
-        replyLines.insert(replyLines.end(), lines.begin(), lines.end());
+        for (const std::string_view line : lines)
+            replyLines.emplace_back(line);
     }
     void AppendResultLine(const ByteString& line) override
     {
