@@ -25,6 +25,7 @@ class TReplyLines;
 
 // The main window: the controls of its form description (Unit1.ui) and the
 // lookup behind Button1.
+// cppcheck-suppress noConstructor ; Q_OBJECT hides the constructor from it
 class TForm1 final : public QWidget, public TLookupWindow {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TForm1)

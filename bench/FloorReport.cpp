@@ -31,13 +31,13 @@ std::string Amount(double value, const std::string& unit)
 {
     char text[64];
     if (!unit.empty())
-        std::snprintf(text, sizeof text, "%.0f %s", value, unit.c_str());
+        (void)std::snprintf(text, sizeof text, "%.0f %s", value, unit.c_str());
     else if (value < 1e3)
-        std::snprintf(text, sizeof text, "%.1f ns", value);
+        (void)std::snprintf(text, sizeof text, "%.1f ns", value);
     else if (value < 1e6)
-        std::snprintf(text, sizeof text, "%.1f us", value / 1e3);
+        (void)std::snprintf(text, sizeof text, "%.1f us", value / 1e3);
     else
-        std::snprintf(text, sizeof text, "%.2f ms", value / 1e6);
+        (void)std::snprintf(text, sizeof text, "%.2f ms", value / 1e6);
     return text;
 }
 

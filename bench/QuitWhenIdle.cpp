@@ -57,8 +57,8 @@ private:
                 return;
             }
             const auto now = std::chrono::steady_clock::now().time_since_epoch();
-            std::printf("%lld %s\n", static_cast<long long>(now.count()), PeakResidentKilobytes().c_str());
-            std::fflush(stdout);
+            (void)std::printf("%lld %s\n", static_cast<long long>(now.count()), PeakResidentKilobytes().c_str());
+            (void)std::fflush(stdout);
             QCoreApplication::quit();
         });
     }

@@ -7,11 +7,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <optional>
+#include <sstream>
 #include <string>
-
-extern char** environ;
 
 namespace dnspeek {
 namespace {
@@ -20,7 +18,7 @@ using Clock = std::chrono::steady_clock;
 
 struct TStartup {
     Clock::duration untilIdle;
-    long peakKilobytes;
+    long peakKilobytes;  // cppcheck-suppress unusedStructMember
 };
 
 // Starts a probe program and waits for it to end. The probe writes the
@@ -38,7 +36,8 @@ std::optional<TStartup> StartUntilIdle(const char* program)
     ::posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
     // The offscreen platform's notices would fill the report.
     ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>(program), nullptr};
+    std::string name = program;
+    char* argv[] = {name.data(), nullptr};
     pid_t pid = 0;
     const auto start = Clock::now();
     const int spawned = ::posix_spawn(&pid, program, &actions, nullptr, argv, environ);
@@ -47,7 +46,7 @@ std::optional<TStartup> StartUntilIdle(const char* program)
 
     std::string text;
     char chunk[64];
-    for (ssize_t count; spawned == 0 && (count = ::read(output[0], chunk, sizeof chunk)) > 0;)
+    for (ssize_t count = 0; spawned == 0 && (count = ::read(output[0], chunk, sizeof chunk)) > 0;)
         text.append(chunk, static_cast<std::size_t>(count));
     ::close(output[0]);
     if (spawned != 0)
@@ -55,8 +54,9 @@ std::optional<TStartup> StartUntilIdle(const char* program)
     int status = 0;
     long long idleTicks = 0;
     long peakKilobytes = 0;
+    std::istringstream report(text);
     if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0
-        || std::sscanf(text.c_str(), "%lld %ld", &idleTicks, &peakKilobytes) != 2)
+        || !(report >> idleTicks >> peakKilobytes))
         return std::nullopt;
     const Clock::time_point idle{Clock::duration{idleTicks}};
     return TStartup{idle - start, peakKilobytes};

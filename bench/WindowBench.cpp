@@ -49,12 +49,13 @@ class TPaintCounter final : public QObject {
 public:
     TPaintCounter() { QCoreApplication::instance()->installEventFilter(this); }
 
-    // Serves the events waiting and returns how many paints they made.
-    int Pass()
+    // Serves the events waiting and returns how many paints they made;
+    // eventFilter counts them meanwhile, which the analysers do not see.
+    int Pass()  // NOLINT(readability-make-member-function-const)
     {
         const int before = paints_;
         QCoreApplication::processEvents();
-        return paints_ - before;
+        return paints_ - before;  // cppcheck-suppress duplicateExpression
     }
 
 protected:
@@ -86,14 +87,16 @@ bool Settle(TPaintCounter& counter)
     return false;
 }
 
+bool Show(QWidget& window)
+{
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 // The main window against a responder on loopback, shown as a user sees it.
 class TShownForm {
 public:
-    TShownForm() : form_(sockets_, responder_.Endpoint())
-    {
-        form_.show();
-        ok_ = QTest::qWaitForWindowExposed(&form_);
-    }
+    TShownForm() : form_(sockets_, responder_.Endpoint()), ok_(Show(form_)) {}
 
     template <class TControl>
     TControl* Find(const char* name)
@@ -107,7 +110,7 @@ private:
     const test::TLoopbackResponder responder_{test::AbCdeMxReply(test::MxExchange)};
     TPosixSocketLibrary sockets_;
     TForm1 form_;
-    bool ok_ = false;
+    bool ok_;
 };
 
 // The turns of the list benchmarks are functions of their own so that
