@@ -1,5 +1,5 @@
-#include "Fakes.h"
 #include "LookupCommand.h"
+#include "LoopbackLookupTest.h"
 #include "Replies.h"
 
 #include <gmock/gmock.h>
@@ -16,17 +16,7 @@ using testing::ElementsAre;
 using testing::Each;
 using testing::SizeIs;
 
-// Real sockets, and a responder on loopback in place of the resolver.
-class ExchangeTest : public testing::Test {
-protected:
-    test::TFakeWindow window;
-    TPosixSocketLibrary sockets;
-
-    void Lookup(const TEndpoint& resolver, std::chrono::milliseconds bound = ReceiveBound)
-    {
-        TLookupCommand(window, sockets, resolver, bound).Button1Click();
-    }
-};
+class ExchangeTest : public test::TLoopbackLookupTest {};
 
 TEST_F(ExchangeTest, SendsTheQueryAndReadsTheReply)
 {

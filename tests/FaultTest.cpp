@@ -1,5 +1,6 @@
 #include "Fakes.h"
 #include "LookupCommand.h"
+#include "LoopbackLookupTest.h"
 #include "Replies.h"
 
 #include <gmock/gmock.h>
@@ -75,16 +76,7 @@ TEST(DescriptorTest, ManyLookupsLeaveNoDescriptorOpen)
 
 // Real sockets against responders on loopback, under conditions a resolver
 // on the open network can create.
-class FaultTest : public testing::Test {
-protected:
-    test::TFakeWindow window;
-    TPosixSocketLibrary sockets;
-
-    void Lookup(const TEndpoint& resolver, std::chrono::milliseconds bound = ReceiveBound)
-    {
-        TLookupCommand(window, sockets, resolver, bound).Button1Click();
-    }
-};
+class FaultTest : public test::TLoopbackLookupTest {};
 
 TEST_F(FaultTest, AFloodFromOtherPortsNeitherAnswersNorStretchesTheWait)
 {
