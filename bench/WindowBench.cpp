@@ -2,6 +2,7 @@
 #include "LoopbackResponder.h"
 #include "Replies.h"
 #include "SocketLibrary.h"
+#include "QtText.h"
 #include "Unit1.h"
 
 #include <QCoreApplication>
@@ -180,7 +181,7 @@ void BM_SetStringList(benchmark::State& state)
     }
     QStringList strings;
     for (const std::string_view line : ReplyLines())
-        strings.append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+        strings.append(ToQString(line));
     TPaintCounter counter;
     model.setStringList(strings);
     if (!Settle(counter)) {

@@ -1,5 +1,5 @@
-#include "Fakes.h"
 #include "LookupCommand.h"
+#include "LoopbackLookupTest.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@ using testing::ElementsAre;
 // dnsmasq in the foreground on 127.0.0.1 and a free port, serving an MX and
 // an A record for ab.cde from its command line alone: no system
 // configuration, hosts file or upstream server.
-class DnsmasqTest : public testing::Test {
+class DnsmasqTest : public test::TLoopbackLookupTest {
 protected:
     void SetUp() override
     {
@@ -65,15 +65,12 @@ protected:
         }
     }
 
-    void Lookup(const char* type)
+    void LookupAbCde(const char* type)
     {
         window.hostText = "ab.cde";
         window.typeText = type;
-        TLookupCommand(window, sockets, endpoint_).Button1Click();
+        Lookup(endpoint_);
     }
-
-    test::TFakeWindow window;
-    TPosixSocketLibrary sockets;
 
 private:
     // Asks until the server answers, for a few seconds at most.
@@ -101,14 +98,14 @@ private:
 
 TEST_F(DnsmasqTest, MailExchangerLookup)
 {
-    Lookup("15");
+    LookupAbCde("15");
     EXPECT_THAT(window.resultLines, ElementsAre("Search : ab.cde....   Find : mx.ab.cde"));
     EXPECT_EQ(window.statusText, "Windows Sockets is closed.");
 }
 
 TEST_F(DnsmasqTest, AddressLookupShowsTheEchoedNameTwice)
 {
-    Lookup("1");
+    LookupAbCde("1");
     EXPECT_THAT(window.resultLines, ElementsAre("Search : ab.cde....   Find : ab.cde"));
 }
 
