@@ -1,4 +1,4 @@
-#include "QtText.h"
+#include "app/QtText.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Text.h"
+#include "platform/Text.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
-#include "Application.h"
-#include "FloorReport.h"
+#include "app/Application.h"
+#include "bench/FloorReport.h"
 
 #include <unistd.h>
 

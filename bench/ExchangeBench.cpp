@@ -1,9 +1,9 @@
-#include "DnsMessage.h"
-#include "LookupCommand.h"
-#include "LookupWindow.h"
-#include "LoopbackResponder.h"
-#include "Replies.h"
-#include "SocketLibrary.h"
+#include "lookup/DnsMessage.h"
+#include "lookup/LookupCommand.h"
+#include "lookup/LookupWindow.h"
+#include "platform/SocketLibrary.h"
+#include "tests/support/LoopbackResponder.h"
+#include "tests/support/Replies.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

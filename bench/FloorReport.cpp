@@ -1,4 +1,4 @@
-#include "FloorReport.h"
+#include "bench/FloorReport.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
-#include "DnsMessage.h"
-#include "Replies.h"
+#include "lookup/DnsMessage.h"
+#include "tests/support/Replies.h"
 
 #include <benchmark/benchmark.h>
 

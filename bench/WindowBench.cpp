@@ -1,9 +1,9 @@
-#include "DnsMessage.h"
-#include "LoopbackResponder.h"
-#include "Replies.h"
-#include "SocketLibrary.h"
-#include "QtText.h"
-#include "Unit1.h"
+#include "app/QtText.h"
+#include "app/Unit1.h"
+#include "lookup/DnsMessage.h"
+#include "platform/SocketLibrary.h"
+#include "tests/support/LoopbackResponder.h"
+#include "tests/support/Replies.h"
 
 #include <QCoreApplication>
 #include <QEvent>

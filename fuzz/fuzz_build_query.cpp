@@ -1,7 +1,7 @@
 // Feeds any host text and type text to BuildQuery: it either rejects them
 // with the framework's error or writes a well-formed query, and a name of
 // ordinary labels comes back out of the query unchanged.
-#include "DnsMessage.h"
+#include "lookup/DnsMessage.h"
 
 #include <algorithm>
 #include <array>

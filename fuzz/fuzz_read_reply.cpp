@@ -1,6 +1,6 @@
 // Feeds any reply, host text and type text to ReadReply and checks what
 // must hold for every one of them.
-#include "DnsMessage.h"
+#include "lookup/DnsMessage.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "DnsMessage.h"
+#include "lookup/DnsMessage.h"
 
 #include <bitset>
 #include <string>

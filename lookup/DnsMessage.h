@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Text.h"
+#include "platform/Exception.h"
+#include "platform/Text.h"
 
 #include <array>
 #include <cstddef>

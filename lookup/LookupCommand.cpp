@@ -1,4 +1,4 @@
-#include "LookupCommand.h"
+#include "lookup/LookupCommand.h"
 
 #include <algorithm>
 #include <array>

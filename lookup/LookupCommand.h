@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DnsMessage.h"
-#include "LookupWindow.h"
-#include "SocketLibrary.h"
+#include "lookup/DnsMessage.h"
+#include "lookup/LookupWindow.h"
+#include "platform/SocketLibrary.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Text.h"
+#include "platform/Text.h"
 
 #include <span>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "SocketLibrary.h"
+#include "platform/SocketLibrary.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/Exception.h"
+
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -10,18 +11,6 @@ namespace dnspeek {
 // Texts are 8-bit byte strings. Text from the window arrives as UTF-8 and is
 // sent as typed; nothing here knows about encodings.
 using ByteString = std::string;
-
-// The framework's error class: its message is what the error box shows.
-class Exception : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Raised when a text is not a number.
-class EConvertError : public Exception {
-public:
-    using Exception::Exception;
-};
 
 // Removes the leading and trailing bytes of code 32 and below. DEL and bytes
 // of 128 and above stay, so a UTF-8 no-break space is kept.

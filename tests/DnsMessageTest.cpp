@@ -1,5 +1,5 @@
-#include "DnsMessage.h"
-#include "Replies.h"
+#include "lookup/DnsMessage.h"
+#include "tests/support/Replies.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "LookupCommand.h"
-#include "LoopbackLookupTest.h"
+#include "lookup/LookupCommand.h"
+#include "tests/LoopbackLookupTest.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

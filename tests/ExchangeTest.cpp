@@ -1,6 +1,6 @@
-#include "LookupCommand.h"
-#include "LoopbackLookupTest.h"
-#include "Replies.h"
+#include "lookup/LookupCommand.h"
+#include "tests/LoopbackLookupTest.h"
+#include "tests/support/Replies.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

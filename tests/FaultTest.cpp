@@ -1,7 +1,7 @@
-#include "Fakes.h"
-#include "LookupCommand.h"
-#include "LoopbackLookupTest.h"
-#include "Replies.h"
+#include "lookup/LookupCommand.h"
+#include "tests/support/Fakes.h"
+#include "tests/LoopbackLookupTest.h"
+#include "tests/support/Replies.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "Fakes.h"
-#include "LookupCommand.h"
-#include "Replies.h"
+#include "lookup/LookupCommand.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/Replies.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "LookupWindow.h"
-#include "LoopbackResponder.h"
-#include "SocketLibrary.h"
+#include "lookup/LookupWindow.h"
+#include "platform/SocketLibrary.h"
+#include "tests/support/LoopbackResponder.h"
 
 #include <algorithm>
 #include <deque>

@@ -1,4 +1,4 @@
-#include "LoopbackResponder.h"
+#include "tests/support/LoopbackResponder.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

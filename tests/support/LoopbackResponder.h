@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SocketLibrary.h"
+#include "platform/SocketLibrary.h"
 
 #include <atomic>
 #include <cstdint>

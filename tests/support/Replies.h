@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DnsMessage.h"
-#include "LoopbackResponder.h"
+#include "lookup/DnsMessage.h"
+#include "tests/support/LoopbackResponder.h"
 
 #include <algorithm>
 #include <cstdint>

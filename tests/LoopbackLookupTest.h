@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Fakes.h"
-#include "LookupCommand.h"
+#include "lookup/LookupCommand.h"
+#include "tests/support/Fakes.h"
 
 #include <gtest/gtest.h>
 
