@@ -1,6 +1,6 @@
-#include "Application.h"
+#include "app/Application.h"
 
-#include "QtText.h"
+#include "app/QtText.h"
 
 #include <QFont>
 #include <QIcon>
@@ -31,7 +31,12 @@ void TApplication::Run()
 
 void TApplication::ShowException(const std::exception& error)
 {
-    QMessageBox::critical(QApplication::activeWindow(), QString(), ToQString(error.what()));
+    MessageDlg(error.what());
+}
+
+void MessageDlg(const ByteString& text)
+{
+    QMessageBox::critical(QApplication::activeWindow(), QGuiApplication::applicationDisplayName(), ToQString(text));
 }
 
 }  // namespace dnspeek

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Text.h"
+
 #include <QApplication>
 #include <QWidget>
 
@@ -9,6 +11,11 @@
 
 namespace dnspeek {
 
+// The modal box of every error the user sees: the error icon, an OK button
+// alone, and the application's name as its caption. Returns when the user
+// has closed it.
+void MessageDlg(const ByteString& text);
+
 // The application object as the program uses it: it is initialised, creates
 // the main form, serves events until that form closes, and shows errors.
 class TApplication {
@@ -17,12 +24,13 @@ public:
 
     void Initialize();
 
-    // The application owns the form and frees it before itself; `reference`
-    // is the program's handle on it until then.
-    template <class TForm>
-    void CreateForm(TForm*& reference)
+    // Creates the main form from `arguments`. The application owns the form
+    // and frees it before itself; `reference` is the program's handle on it
+    // until then.
+    template <class TForm, class... TArguments>
+    void CreateForm(TForm*& reference, TArguments&&... arguments)
     {
-        auto form = std::make_unique<TForm>();
+        auto form = std::make_unique<TForm>(std::forward<TArguments>(arguments)...);
         reference = form.get();
         mainForm_ = std::move(form);
     }
@@ -30,7 +38,7 @@ public:
     // Shows the main form and serves events until it is closed.
     void Run();
 
-    // The application's error box: modal, with the error's message.
+    // The application's error box with the error's message.
     static void ShowException(const std::exception& error);
 
 private:

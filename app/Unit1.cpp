@@ -1,64 +1,20 @@
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "Application.h"
-#include "QtText.h"
+#include "app/Application.h"
+#include "app/ListBoxLines.h"
+#include "app/QtText.h"
 #include "ui_Unit1.h"
 
-#include <QAbstractListModel>
 #include <QListView>
-#include <QMessageBox>
 #include <QResizeEvent>
-#include <QStringListModel>
 
 #include <exception>
+#include <string_view>
 #include <utility>
-#include <vector>
 
 namespace dnspeek {
 
 TForm1* Form1 = nullptr;
-
-// ListBox2's lines as the lookup made them. Only the rows the list shows are
-// turned into text, so a reply of 2048 lines costs one copy of byte strings
-// rather than 2048 conversions.
-class TReplyLines final : public QAbstractListModel {
-public:
-    using QAbstractListModel::QAbstractListModel;
-
-    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : static_cast<int>(lines_.size());
-    }
-
-    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (!checkIndex(index, CheckIndexOption::IndexIsValid) || (role != Qt::DisplayRole && role != Qt::EditRole))
-            return {};
-        return ToQString(lines_[static_cast<std::size_t>(index.row())]);
-    }
-
-    void Clear()
-    {
-        beginResetModel();
-        lines_.clear();
-        endResetModel();
-    }
-
-    void Append(std::span<const std::string_view> lines)
-    {
-        if (lines.empty())
-            return;
-        const int first = rowCount();
-        beginInsertRows({}, first, first + static_cast<int>(lines.size()) - 1);
-        lines_.reserve(lines_.size() + lines.size());
-        for (const std::string_view line : lines)
-            lines_.emplace_back(line);
-        endInsertRows();
-    }
-
-private:
-    std::vector<ByteString> lines_;
-};
 
 namespace {
 
@@ -71,26 +27,19 @@ std::unique_ptr<Ui::TForm1> SetUpControls(QWidget& form)
     return ui;
 }
 
-template <class TLines>
-TLines* AttachLines(QListView& listBox)
+TListBoxLines* AttachLines(QListView& listBox)
 {
-    auto* lines = new TLines(&listBox);
+    auto* lines = new TListBoxLines(&listBox);
     listBox.setModel(lines);
     return lines;
 }
 
 }  // namespace
 
-TSocketLibrary& ProgramSocketLibrary()
-{
-    static TPosixSocketLibrary library;
-    return library;
-}
-
 TForm1::TForm1(TSocketLibrary& sockets, TEndpoint resolver)
     : ui_(SetUpControls(*this)),
-      ResultLines_(AttachLines<QStringListModel>(*ui_->ListBox1)),
-      ReplyLines_(AttachLines<TReplyLines>(*ui_->ListBox2)),
+      ResultLines_(AttachLines(*ui_->ListBox1)),
+      ReplyLines_(AttachLines(*ui_->ListBox2)),
       command_(*this, sockets, std::move(resolver))
 {
     // The form description gives a window only its size; this places its
@@ -116,7 +65,6 @@ void TForm1::ClearReplyLines()
     ReplyLines_->Clear();
 }
 
-// A whole reply is one insertion rather than 2048.
 void TForm1::AppendReplyLines(std::span<const std::string_view> lines)
 {
     ReplyLines_->Append(lines);
@@ -124,9 +72,8 @@ void TForm1::AppendReplyLines(std::span<const std::string_view> lines)
 
 void TForm1::AppendResultLine(const ByteString& line)
 {
-    const int row = ResultLines_->rowCount();
-    ResultLines_->insertRows(row, 1);
-    ResultLines_->setData(ResultLines_->index(row), ToQString(line));
+    const std::string_view lines[] = {line};
+    ResultLines_->Append(lines);
 }
 
 // Only a QMainWindow hands status tips to a status bar, so nothing but this
@@ -138,7 +85,7 @@ void TForm1::SetStatusText(const ByteString& text)
 
 void TForm1::MessageDlg(const ByteString& text)
 {
-    QMessageBox::critical(this, QStringLiteral("Error"), ToQString(text));
+    dnspeek::MessageDlg(text);
 }
 
 // The status bar runs along the bottom edge at full width; every other

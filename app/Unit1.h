@@ -1,8 +1,8 @@
 #pragma once
 
-#include "LookupCommand.h"
-#include "LookupWindow.h"
-#include "SocketLibrary.h"
+#include "lookup/LookupCommand.h"
+#include "lookup/LookupWindow.h"
+#include "platform/SocketLibrary.h"
 
 #include <QWidget>
 
@@ -10,7 +10,6 @@
 #include <span>
 
 class QResizeEvent;
-class QStringListModel;
 
 namespace Ui {
 class TForm1;
@@ -18,10 +17,7 @@ class TForm1;
 
 namespace dnspeek {
 
-class TReplyLines;
-
-// The socket library of the running program.
-[[nodiscard]] TSocketLibrary& ProgramSocketLibrary();
+class TListBoxLines;
 
 // The main window: the controls of its form description (Unit1.ui) and the
 // lookup behind Button1.
@@ -31,9 +27,9 @@ class TForm1 final : public QWidget, public TLookupWindow {
     Q_DISABLE_COPY_MOVE(TForm1)
 
 public:
-    // Tests pass a socket library of their own and a resolver on loopback.
-    explicit TForm1(TSocketLibrary& sockets = ProgramSocketLibrary(),
-                    TEndpoint resolver = ResolverEndpoint);
+    // Every lookup goes through `sockets` to `resolver`; tests pass a socket
+    // library of their own and a responder on loopback.
+    TForm1(TSocketLibrary& sockets, TEndpoint resolver);
     ~TForm1() override;
 
     [[nodiscard]] ByteString HostNameText() const override;
@@ -53,8 +49,8 @@ private:
     // txtHostName, Button1, StatusBar1, ListBox1, ListBox2 and Edit1.
     std::unique_ptr<Ui::TForm1> ui_;
     // The lines of ListBox1 and ListBox2, owned by their list boxes.
-    QStringListModel* ResultLines_;
-    TReplyLines* ReplyLines_;
+    TListBoxLines* ResultLines_;
+    TListBoxLines* ReplyLines_;
     TLookupCommand command_;
 };
 

@@ -1,10 +1,11 @@
-#include "DnsMessage.h"
-#include "Fakes.h"
-#include "LoopbackResponder.h"
-#include "Replies.h"
-#include "Unit1.h"
+#include "app/Unit1.h"
+#include "lookup/DnsMessage.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/LoopbackResponder.h"
+#include "tests/support/Replies.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
 #include <QFontInfo>
@@ -65,6 +66,7 @@ QString AccessibleName(QWidget* control)
 
 // What a modal box showed before it was closed.
 struct TBox {
+    QString caption;
     QString text;
     QMessageBox::Icon icon;
     QMessageBox::StandardButtons buttons;
@@ -80,7 +82,7 @@ std::vector<TBox> CloseBoxesDuring(const std::function<void()>& action)
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr)
             return;
-        boxes.push_back({box->text(), box->icon(), box->standardButtons()});
+        boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
         if (QAbstractButton* ok = box->button(QMessageBox::Ok))
             ok->click();
         else
@@ -103,6 +105,19 @@ std::string ErrorFor(const std::string& hostText, const std::string& typeText)
     return {};
 }
 
+// Collects what QAbstractItemModelTester reports of the models it checks.
+std::vector<std::string>& ModelFaults()
+{
+    static std::vector<std::string> faults;
+    return faults;
+}
+
+void KeepModelFaults(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && qstrcmp(context.category, "qt.modeltest") == 0)
+        ModelFaults().push_back(message.toStdString());
+}
+
 class TForm1Test : public testing::Test {
 protected:
     void SetUp() override
@@ -122,6 +137,20 @@ protected:
         ASSERT_NE(ListBox1, nullptr);
         ASSERT_NE(ListBox2, nullptr);
         ASSERT_NE(Edit1, nullptr);
+        // Every change to either list is checked against the model rules the
+        // views rely on.
+        ModelFaults().clear();
+        previousHandler = qInstallMessageHandler(KeepModelFaults);
+        for (QListView* listBox : {ListBox1, ListBox2})
+            modelTesters.push_back(std::make_unique<QAbstractItemModelTester>(
+                listBox->model(), QAbstractItemModelTester::FailureReportingMode::Warning));
+    }
+
+    void TearDown() override
+    {
+        modelTesters.clear();
+        qInstallMessageHandler(previousHandler);
+        EXPECT_EQ(ModelFaults(), std::vector<std::string>{});
     }
 
     virtual TSocketLibrary& Sockets() { return posixSockets; }
@@ -152,6 +181,8 @@ protected:
     QListView* ListBox1 = nullptr;
     QListView* ListBox2 = nullptr;
     QLineEdit* Edit1 = nullptr;
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> modelTesters;
+    QtMessageHandler previousHandler = nullptr;
 };
 
 TEST_F(TForm1Test, StartsWithTypeFifteenAndNothingElseShown)
@@ -289,12 +320,29 @@ TEST_F(TForm1Test, ClickLooksUpTheHostAndEachClickAddsALineBelow)
 
 TEST_F(TForm1Test, EnterInAnEditBoxStartsNothing)
 {
+    EXPECT_FALSE(Button1->isDefault());
+    EXPECT_FALSE(Button1->autoDefault());
     for (QLineEdit* edit : {txtHostName, Edit1})
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
             QTest::keyClick(edit, key);
 
     EXPECT_TRUE(responder.Queries().empty());
     EXPECT_TRUE(Lines(*ListBox1).isEmpty());
+}
+
+TEST_F(TForm1Test, EnterOrSpaceOnTheFocusedButtonPressesIt)
+{
+    txtHostName->setText("ab.cde");
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(txtHostName, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), Button1);
+
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
+        QTest::keyClick(Button1, key);
+
+    EXPECT_EQ(responder.Queries().size(), 3u);
+    EXPECT_EQ(Lines(*ListBox1).size(), 3);
 }
 
 TEST_F(TForm1Test, StatusTextIsReplacedAndReadFromTheStatusBar)
@@ -379,6 +427,7 @@ TEST_P(TForm1ErrorTest, ErrorOfAClickGoesToTheErrorBoxAndTheWindowStaysUsable)
     const std::vector<TBox> boxes = CloseBoxesDuring([this] { Click(); });
 
     ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, QGuiApplication::applicationDisplayName());
     EXPECT_EQ(boxes[0].text, QString::fromStdString(expected));
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
     EXPECT_EQ(boxes[0].buttons, QMessageBox::Ok);
@@ -424,6 +473,9 @@ TEST_F(TForm1WithoutSocketsTest, FailedStartShowsOneBoxAndAddsAnEmptyLineBeforeA
     const std::vector<TBox> boxes = CloseBoxesDuring([this] { Click(); });
 
     ASSERT_EQ(boxes.size(), 1u);
+    // Every error box of the program has the same caption: its name.
+    EXPECT_FALSE(QGuiApplication::applicationDisplayName().isEmpty());
+    EXPECT_EQ(boxes[0].caption, QGuiApplication::applicationDisplayName());
     EXPECT_EQ(boxes[0].text, "Windows Socket is not responded.");
     EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
     EXPECT_EQ(boxes[0].buttons, QMessageBox::Ok);
