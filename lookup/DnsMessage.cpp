@@ -42,18 +42,19 @@ namespace {
 // final dot adds nothing.
 void EncodeName(TQueryBuffer& query, std::string_view text)
 {
+    std::size_t encodedSize = 1;  // the root label's zero byte
     while (!text.empty()) {
         const std::size_t dot = text.find('.');
         const std::string_view label = text.substr(0, dot);
         if (label.size() > MaxLabelLength)
             throw Exception("The host name has a label of " + std::to_string(label.size())
                             + " characters; a label can have at most " + std::to_string(MaxLabelLength) + ".");
-        query.PutU8(static_cast<std::uint8_t>(label.size()));
-        query.PutBytes(label);
-        // The root label's zero byte, the type and the class must still fit.
-        if (!query.Ok() || query.Message().size() + 1 + 4 > QueryBufferSize)
+        encodedSize += 1 + label.size();
+        if (encodedSize > MaxEncodedNameSize)
             throw Exception("The host name is too long: its encoded form can have at most "
                             + std::to_string(MaxEncodedNameSize) + " bytes.");
+        query.PutU8(static_cast<std::uint8_t>(label.size()));
+        query.PutBytes(label);
         text.remove_prefix(dot == std::string_view::npos ? text.size() : dot + 1);
     }
     query.PutU8(0);
@@ -103,8 +104,8 @@ char SevenBit(std::uint8_t byte)
 }
 
 // When a read reaches the end of ReplyBuffer, or a compression pointer is met
-// a second time at the same position (a cycle), the reading stops there and
-// the text keeps every character appended so far, final dot included.
+// a second time at the same position, the reading stops there and the text
+// keeps every character appended so far, final dot included.
 
 // Labels from offset 12 to the zero byte. Every length byte is a label length
 // here, 192 and above included: the question name is never compressed.
@@ -134,6 +135,8 @@ ByteString ReadQuestionName(TReplyReader& reader)
 ByteString ReadMailExchanger(TReplyReader& reader)
 {
     ByteString value;
+    // A pointer met again at the same place would send the reading round the
+    // same names forever.
     std::bitset<ReplyBufferSize> pointersMet;
     unsigned count = reader.GetU8();
     while (count != 0) {
@@ -188,18 +191,19 @@ TLookupResult ReadReply(const TReplyBuffer& ReplyBuffer, std::string_view keptHo
     if (reader.GetU16BE() == 0)
         return {};
 
+    // The type is compared as text: "015" and "+1" are not "15" and "1".
+    const ByteString type = Trim(typeText);
     TLookupResult result;
     result.QuestionName = ReadQuestionName(reader);
     // QTYPE 2, QCLASS 2, the answer owner's pointer 2, the TYPE high byte 1.
     reader.Skip(7);
     const std::uint8_t answerTypeLow = reader.GetU8();
-    if (answerTypeLow == TypeMailExchanger && Trim(result.QuestionName) == Trim(keptHostText)
-        && Trim(typeText) == "15") {
+    if (answerTypeLow == TypeMailExchanger && Trim(result.QuestionName) == Trim(keptHostText) && type == "15") {
         // CLASS 2, TTL 4, RDLENGTH 2, PREFERENCE 2.
         reader.Skip(10);
         result.FoundValue = ReadMailExchanger(reader);
     }
-    if (Trim(typeText) == "1")
+    if (type == "1")
         result.FoundValue = result.QuestionName;
     return result;
 }
