@@ -60,9 +60,13 @@ ByteString TForm1::QueryTypeText() const
     return ToByteString(ui_->Edit1->text());
 }
 
+// A view keeps its scroll position through a reset of its model; an emptied
+// list starts again from its top, so the next reply shows from its first
+// byte.
 void TForm1::ClearReplyLines()
 {
     ReplyLines_->Clear();
+    ui_->ListBox2->scrollToTop();
 }
 
 void TForm1::AppendReplyLines(std::span<const std::string_view> lines)

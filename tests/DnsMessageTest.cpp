@@ -161,6 +161,11 @@ TEST(ReadReplyTest, ReadsEchoedNameAndMailExchanger)
     upperBit[13] = 0xE1;  // 'a' with its top bit set
     Bytes shortPointer = AbCdeMxReply({0xC1, 'x', 0x0C});  // 193: one character, then a pointer
     Bytes qnameWith192 = Concat({test::ReplyHeader(1), {0xC0}, Bytes(192, 'q'), {0x00}});
+    Bytes answers256 = mx;
+    answers256[6] = 0x01;  // 256 answers: only the high byte is set
+    answers256[7] = 0x00;
+    const Bytes echoedWithBlank = test::MxReply({0x02, 'a', 'b', 0x04, 'c', 'd', 'e', ' ', 0x00}, MxExchange);
+    const Bytes echoedWithA0 = test::MxReply({0x02, 'a', 'b', 0x04, 'c', 'd', 'e', 0xA0, 0x00}, MxExchange);
 
     const struct {
         const char* name;
@@ -175,12 +180,19 @@ TEST(ReadReplyTest, ReadsEchoedNameAndMailExchanger)
         {"type 1 takes the question name", mx, "ab.cde", "1", "ab.cde", "ab.cde"},
         {"type text trimmed", mx, "ab.cde", " 15 ", "ab.cde", "mx.ab.cde"},
         {"type text compared as text", mx, "ab.cde", "015", "ab.cde", ""},
+        {"type 1 compared as text: 01", mx, "ab.cde", "01", "ab.cde", ""},
+        {"type 1 compared as text: +1", mx, "ab.cde", "+1", "ab.cde", ""},
+        {"type 1 trimmed", mx, "ab.cde", " 1 ", "ab.cde", "ab.cde"},
+        {"256 answers", answers256, "ab.cde", "15", "ab.cde", "mx.ab.cde"},
+        {"echoed name trimmed: a blank", echoedWithBlank, "ab.cde", "15", "ab.cde ", "mx.ab.cde "},
+        {"echoed name trimmed: 0xA0 masked to a blank", echoedWithA0, "ab.cde", "15", "ab.cde ", "mx.ab.cde "},
         {"other types find nothing", mx, "ab.cde", "2", "ab.cde", ""},
         {"answer count 0", noAnswers, "ab.cde", "15", "", ""},
         {"answer count 0, type 1", noAnswers, "ab.cde", "1", "", ""},
         {"first answer not an MX", cname, "ab.cde", "15", "ab.cde", ""},
         {"host typed in capitals", mx, "AB.CDE", "15", "ab.cde", ""},
         {"host typed with a final dot", mx, "ab.cde.", "15", "ab.cde", ""},
+        {"kept host text trimmed", mx, " ab.cde ", "15", "ab.cde", "mx.ab.cde"},
         {"top bit cleared", upperBit, "ab.cde", "15", "ab.cde", "mx.ab.cde"},
         {"length 193", shortPointer, "ab.cde", "15", "ab.cde", "xab.cde"},
         {"192 is a label length in the question", qnameWith192, "", "1", std::string(192, 'q'), std::string(192, 'q')},

@@ -35,6 +35,22 @@ TEST_F(ExchangeTest, SendsTheQueryAndReadsTheReply)
     EXPECT_THAT(window.replyLines, SizeIs(ReplyBufferSize));
 }
 
+TEST_F(ExchangeTest, AReplyFillsTheBufferToItsLastByteAndNoFurther)
+{
+    for (const std::size_t size : {ReplyBufferSize, ReplyBufferSize + 952}) {
+        SCOPED_TRACE(size);
+        Bytes reply = test::AbCdeMxReply(test::MxExchange);
+        reply.resize(size, 0x07);
+        reply[ReplyBufferSize - 1] = 0xFF;
+        test::TLoopbackResponder responder(reply);
+        Lookup(responder.Endpoint());
+        ASSERT_THAT(window.replyLines, SizeIs(ReplyBufferSize));
+        EXPECT_EQ(window.replyLines[ReplyBufferSize - 2], "7");
+        EXPECT_EQ(window.replyLines[ReplyBufferSize - 1], "255");
+        EXPECT_EQ(window.resultLines.back(), "Search : ab.cde....   Find : mx.ab.cde");
+    }
+}
+
 TEST_F(ExchangeTest, TakesTheReplyFromTheResolverAlone)
 {
     const Bytes forged = test::AbCdeMxReply({0x04, 'e', 'v', 'i', 'l', 0x00});

@@ -1,7 +1,10 @@
 #include "lookup/LookupCommand.h"
-#include "tests/support/Fakes.h"
 #include "tests/LoopbackLookupTest.h"
+#include "tests/support/Fakes.h"
 #include "tests/support/Replies.h"
+
+#include <pthread.h>
+#include <signal.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -129,6 +132,34 @@ TEST_F(FaultTest, AReplyAfterTheBoundDoesNotReachTheNextLookup)
     EXPECT_THAT(window.resultLines, ElementsAre(EmptyResultLine, EmptyResultLine));
     EXPECT_THAT(window.replyLines, SizeIs(ReplyBufferSize));
     EXPECT_THAT(window.replyLines, Each("0"));
+}
+
+void IgnoreSignal(int) {}
+
+// A signal delivered to the window thread while it waits (a child ending, a
+// profiler's timer) interrupts the wait; the reply on its way must still be
+// taken.
+TEST_F(FaultTest, ASignalDuringTheWaitDoesNotEndIt)
+{
+    struct sigaction interrupting {};
+    interrupting.sa_handler = IgnoreSignal;  // without SA_RESTART: the wait is interrupted
+    struct sigaction previous {};
+    ASSERT_EQ(::sigaction(SIGUSR1, &interrupting, &previous), 0);
+    test::TLoopbackResponder slow([](std::span<const std::uint8_t>, const TEndpoint&) {
+        std::this_thread::sleep_for(300ms);
+        return test::AbCdeMxReply(test::MxExchange);
+    });
+    const pthread_t waiting = ::pthread_self();
+    std::thread signaller([waiting] {
+        std::this_thread::sleep_for(100ms);
+        ::pthread_kill(waiting, SIGUSR1);
+    });
+
+    Lookup(slow.Endpoint());
+    signaller.join();
+    ::sigaction(SIGUSR1, &previous, nullptr);
+
+    EXPECT_THAT(window.resultLines, ElementsAre("Search : ab.cde....   Find : mx.ab.cde"));
 }
 
 // Whatever is typed as the type, the click either sends it as a number or

@@ -79,6 +79,25 @@ TEST_F(LookupCommandTest, NoReplyListsZerosAndNothingOfAnEarlierReply)
     EXPECT_EQ(window.statusText, "Windows Sockets is closed.");
 }
 
+// Offline, connect or send fails at once; no reply can come, so the click
+// must not wait for one.
+TEST_F(LookupCommandTest, AFailedConnectOrSendSkipsTheWait)
+{
+    for (const bool connectFails : {true, false}) {
+        test::TFakeWindow offline;
+        test::TFakeSocketLibrary library;
+        library.connectFails = connectFails;
+        library.sendFails = !connectFails;
+        library.replies.push_back(test::AbCdeMxReply(test::MxExchange));
+        TLookupCommand(offline, library).Button1Click();
+
+        EXPECT_EQ(library.receives, 0) << "connect fails: " << connectFails;
+        EXPECT_THAT(offline.resultLines, ElementsAre("Search : ....   Find : "));
+        EXPECT_THAT(offline.replyLines, Each("0"));
+        EXPECT_EQ(offline.statusText, "Windows Sockets is closed.");
+    }
+}
+
 TEST_F(LookupCommandTest, StartFailuresShowOneBoxAndAddAnEmptyLine)
 {
     const struct {

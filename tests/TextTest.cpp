@@ -18,6 +18,7 @@ TEST(TrimTest, RemovesBytesUpToSpaceAtBothEndsOnly)
         {" \t\r\n ab.cde \x01\x1F", "ab.cde"},
         {std::string("\0a\0", 3), "a"},
         {"a b", "a b"},
+        {"!a!", "!a!"},  // 33 is the first code kept
         {"\x7F" "a" "\x7F", "\x7F" "a" "\x7F"},          // DEL stays
         {"\xC2\xA0" "a" "\xC2\xA0", "\xC2\xA0" "a" "\xC2\xA0"},  // a UTF-8 no-break space stays
         {"\xFF", "\xFF"},

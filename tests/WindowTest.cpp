@@ -11,6 +11,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
@@ -340,6 +341,9 @@ TEST_F(TForm1Test, EnterOrSpaceOnTheFocusedButtonPressesIt)
 
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
         QTest::keyClick(Button1, key);
+    // Enter held down presses the button once, however long it is held.
+    QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(Button1, &repeated);
 
     EXPECT_EQ(responder.Queries().size(), 3u);
     EXPECT_EQ(Lines(*ListBox1).size(), 3);
@@ -352,6 +356,9 @@ TEST_F(TForm1Test, StatusTextIsReplacedAndReadFromTheStatusBar)
     window.SetStatusText("Windows Sockets is not available.");
 
     EXPECT_EQ(StatusBar1->currentMessage(), "Windows Sockets is not available.");
+    // The text stays until the next one: no timer is set to clear it.
+    for (const QTimer* timer : StatusBar1->findChildren<QTimer*>())
+        EXPECT_FALSE(timer->isActive());
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(StatusBar1);
     ASSERT_NE(accessible, nullptr);
     EXPECT_EQ(accessible->role(), QAccessible::StatusBar);
@@ -391,6 +398,24 @@ TEST_F(TForm1Test, AddingLinesNeitherSelectsNorScrolls)
         EXPECT_EQ(listBox->verticalScrollBar()->value(), 0);
         EXPECT_EQ(listBox->visualRect(listBox->model()->index(0, 0)).height(), 13);
     }
+}
+
+// A user may have picked a byte of the last reply; the next one starts with
+// nothing picked, scrolled to its top.
+TEST_F(TForm1Test, ANewReplyDropsThePickedLineOfTheLast)
+{
+    TLookupWindow& window = *form;
+    const std::vector<std::string_view> reply(2048, "0");
+    window.AppendReplyLines(reply);
+    ListBox2->setCurrentIndex(ListBox2->model()->index(2000, 0));
+    ASSERT_TRUE(ListBox2->selectionModel()->hasSelection());
+
+    window.ClearReplyLines();
+    window.AppendReplyLines(reply);
+
+    EXPECT_FALSE(ListBox2->currentIndex().isValid());
+    EXPECT_FALSE(ListBox2->selectionModel()->hasSelection());
+    EXPECT_EQ(ListBox2->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(TForm1Test, TextsCrossIntoTheWindowAsUtf8)

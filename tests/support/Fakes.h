@@ -62,6 +62,8 @@ public:
     std::uint16_t grantedVersion = 0x0002;
     int cleanupResult = 0;
     bool blocking = false;
+    bool connectFails = false;
+    bool sendFails = false;
     std::deque<Bytes> replies;
 
     std::uint16_t requestedVersion = 0;
@@ -69,6 +71,7 @@ public:
     int cleanups = 0;
     int cancels = 0;
     int openSockets = 0;
+    int receives = 0;
     std::vector<Bytes> sent;
     std::vector<TEndpoint> peers;
 
@@ -100,15 +103,18 @@ private:
         bool Connect(const TEndpoint& peer) override
         {
             library_.peers.push_back(peer);
-            return true;
+            return !library_.connectFails;
         }
         bool Send(std::span<const std::uint8_t> datagram) override
         {
+            if (library_.sendFails)
+                return false;
             library_.sent.emplace_back(datagram.begin(), datagram.end());
             return true;
         }
         std::optional<std::size_t> Receive(std::span<std::uint8_t> buffer, std::chrono::milliseconds) override
         {
+            ++library_.receives;
             if (library_.replies.empty())
                 return std::nullopt;
             const Bytes reply = std::move(library_.replies.front());

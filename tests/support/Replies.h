@@ -21,15 +21,25 @@ inline Bytes Concat(std::initializer_list<Bytes> parts)
 }
 
 // Identifier 11 DF, a response with RD and RA, one question, `answers` answers.
-inline Bytes ReplyHeader(std::uint8_t answers)
+inline Bytes ReplyHeader(std::uint16_t answers)
 {
-    return {0x11, 0xDF, 0x81, 0x80, 0x00, 0x01, 0x00, answers, 0x00, 0x00, 0x00, 0x00};
+    return {0x11, 0xDF, 0x81, 0x80, 0x00, 0x01,
+            static_cast<std::uint8_t>(answers >> 8), static_cast<std::uint8_t>(answers & 0xFF),
+            0x00, 0x00, 0x00, 0x00};
 }
 
-// 'ab.cde' at offset 12, then QTYPE and QCLASS.
+// 'ab.cde' as labels.
+inline const Bytes AbCde{0x02, 'a', 'b', 0x03, 'c', 'd', 'e', 0x00};
+
+// The question at offset 12: its name, then QTYPE and QCLASS.
+inline Bytes Question(const Bytes& name, std::uint8_t type)
+{
+    return Concat({name, {0x00, type, 0x00, 0x01}});
+}
+
 inline Bytes AbCdeQuestion(std::uint8_t type)
 {
-    return {0x02, 'a', 'b', 0x03, 'c', 'd', 'e', 0x00, 0x00, type, 0x00, 0x01};
+    return Question(AbCde, type);
 }
 
 // An answer owned by the name at offset 12: TYPE, CLASS 1, TTL 3600, and
@@ -40,10 +50,17 @@ inline Bytes AnswerHead(std::uint8_t type, std::size_t exchangeSize)
             0x00, static_cast<std::uint8_t>(2 + exchangeSize), 0x00, 0x0A};
 }
 
-// An MX reply for 'ab.cde' whose exchange name is `exchange`, from offset 38.
+// An MX reply echoing the question name `name`, whose exchange name is
+// `exchange`.
+inline Bytes MxReply(const Bytes& name, const Bytes& exchange)
+{
+    return Concat({ReplyHeader(1), Question(name, 15), AnswerHead(15, exchange.size()), exchange});
+}
+
+// The same for 'ab.cde': the exchange name starts at offset 38.
 inline Bytes AbCdeMxReply(const Bytes& exchange)
 {
-    return Concat({ReplyHeader(1), AbCdeQuestion(15), AnswerHead(15, exchange.size()), exchange});
+    return MxReply(AbCde, exchange);
 }
 
 // 'mx' and a pointer to the question name: mx.ab.cde.
