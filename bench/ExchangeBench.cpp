@@ -1,14 +1,11 @@
+#include "bench/AgainstFloor.h"
+#include "bench/Floors.h"
 #include "lookup/DnsMessage.h"
 #include "lookup/LookupCommand.h"
 #include "lookup/LookupWindow.h"
 #include "platform/SocketLibrary.h"
 #include "tests/support/LoopbackResponder.h"
 #include "tests/support/Replies.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <benchmark/benchmark.h>
 
@@ -38,67 +35,19 @@ void BM_Lookup(benchmark::State& state)
     TQuietWindow window;
     TPosixSocketLibrary sockets;
     TLookupCommand command(window, sockets, responder.Endpoint());
-    for (auto _ : state)
-        command.Button1Click();
-    if (window.resultLine != ExpectedLine)
-        state.SkipWithError("the lookup did not find mx.ab.cde");
-}
-
-class TSocketFd {
-public:
-    TSocketFd() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
-    ~TSocketFd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    TSocketFd(const TSocketFd&) = delete;
-    TSocketFd& operator=(const TSocketFd&) = delete;
-
-    [[nodiscard]] int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// A function of its own, like the lookup's Button1Click, so that callgrind
-// can count its instructions (--toggle-collect).
-[[gnu::noinline]] bool SendAndReceive(int socket, std::span<const std::uint8_t> query, TReplyBuffer& reply)
-{
-    return ::send(socket, query.data(), query.size(), 0) == static_cast<ssize_t>(query.size())
-        && ::recv(socket, reply.data(), reply.size(), 0) > 0;
-}
-
-// The floor of a lookup: one socket, kept open, sending the same 24-byte
-// query to the same responder and taking its reply.
-void BM_SendReceive(benchmark::State& state)
-{
-    const test::TLoopbackResponder responder(test::AbCdeMxReply(test::MxExchange));
     const TQueryBuffer query = BuildQuery("ab.cde", "15");
-    const auto message = query.Message();
-    const TSocketFd socket;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(responder.Endpoint().Port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    // The same bound as a lookup's, so that a lost datagram cannot hang the run.
-    const timeval bound{3, 0};
-    if (::setsockopt(socket.Get(), SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound) != 0
-        || ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        state.SkipWithError("no socket to the responder");
-        return;
-    }
     TReplyBuffer reply{};
-    for (auto _ : state) {
-        if (!SendAndReceive(socket.Get(), message, reply)) {
-            state.SkipWithError("no reply from the responder");
-            break;
-        }
-    }
+    bench::AgainstFloor(
+        state, "ratio <= 1.3", 1,
+        [&] {
+            window.resultLine.clear();
+            command.Button1Click();
+            return window.resultLine == ExpectedLine;
+        },
+        [&] { return bench::ExchangeOnAFreshSocket(responder.Endpoint(), query.Message(), reply); });
 }
 
-BENCHMARK(BM_Lookup);
-BENCHMARK(BM_SendReceive);
+BENCHMARK(BM_Lookup)->UseManualTime();
 
 }  // namespace
 }  // namespace dnspeek
