@@ -31,6 +31,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Serves the events waiting; returns how many paints they made.
+    int Pass();
+
     int paints_ = 0;
 };
 
@@ -47,7 +50,7 @@ public:
 private:
     QListView list_;
     QStringListModel model_;
-    bool shown_ = false;
+    bool shown_;
 };
 
 }  // namespace dnspeek::bench

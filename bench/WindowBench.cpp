@@ -45,14 +45,16 @@ QStringList ReplyStrings()
     return strings;
 }
 
+bool Show(QWidget& window)
+{
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 // The main window against a responder on loopback, shown as a user sees it.
 class TShownForm {
 public:
-    TShownForm() : form_(sockets_, responder_.Endpoint())
-    {
-        form_.show();
-        shown_ = QTest::qWaitForWindowExposed(&form_);
-    }
+    TShownForm() : form_(sockets_, responder_.Endpoint()), shown_(Show(form_)) {}
 
     template <class TControl>
     TControl* Find(const char* name)
@@ -67,7 +69,7 @@ private:
     const test::TLoopbackResponder responder_{test::AbCdeMxReply(test::MxExchange)};
     TPosixSocketLibrary sockets_;
     TForm1 form_;
-    bool shown_ = false;
+    bool shown_;
 };
 
 // Every click after the first: 2048 lines replace 2048 lines, painted.
