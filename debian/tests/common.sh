@@ -13,11 +13,17 @@ fail() {
   exit 1
 }
 
-# Stops what is still running, newest first; for the EXIT trap.
+# Stops what is still running, newest first, killing what outlives its
+# SIGTERM by 5 s; for the EXIT trap.
 stop_all() {
-  local i
+  local i _
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null || true
+    kill "${pids[i]}" 2>/dev/null || continue
+    for _ in $(seq 50); do
+      kill -0 "${pids[i]}" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -KILL "${pids[i]}" 2>/dev/null || true
     wait "${pids[i]}" 2>/dev/null || true
   done
   rm -rf "$work"
@@ -51,7 +57,7 @@ start_program() {
 
 # Prints the id of the program's window "Form1" once it is shown.
 window_of_program() {
-  timeout 20 xdotool search --sync --onlyvisible --pid "$program_pid" --name '^Form1$' | head -n 1 ||
+  timeout 20 xdotool search --all --sync --onlyvisible --pid "$program_pid" --name '^Form1$' | head -n 1 ||
     { cat "$work/dnspeek.log" >&2; fail "the window Form1 did not appear"; }
 }
 
