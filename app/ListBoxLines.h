@@ -11,8 +11,8 @@
 namespace dnspeek {
 
 // The lines of a list box, kept as the lookup wrote them and turned into text
-// only for the rows on screen: a reply of 2048 lines costs one copy of short
-// byte strings rather than 2048 conversions.
+// only for the rows on screen: a reply of 2048 lines is one copy of its bytes
+// rather than 2048 strings made and converted.
 class TListBoxLines final : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
@@ -25,7 +25,11 @@ public:
     void Append(std::span<const std::string_view> lines);
 
 private:
-    std::vector<ByteString> lines_;
+    [[nodiscard]] std::string_view Line(std::size_t row) const;
+
+    // Every line's bytes one after the other, and where each line ends.
+    ByteString text_;
+    std::vector<std::size_t> ends_;
 };
 
 }  // namespace dnspeek
