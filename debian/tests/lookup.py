@@ -76,6 +76,7 @@ CASES = (
 
 
 def respond(log_path):
+    refuse_unless_lo_alone("answer for 9.9.9.9")
     replies = {case.query: case.reply for case in CASES if case.reply is not None}
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as server, open(log_path, "a") as log:
         server.bind(RESOLVER)
@@ -223,18 +224,18 @@ def check_case(window, case, log_path):
     return problems, waited, shown[-1] if shown else None
 
 
-def refuse_unless_isolated(pid):
-    """Button1 sends to 9.9.9.9: clicking is safe only where lo is the sole
-    interface, and only for a program in this same namespace."""
+def refuse_unless_lo_alone(doing):
+    """9.9.9.9 is a public resolver: answering for it or clicking towards it
+    is safe only where lo is the sole interface."""
     interfaces = [name for _, name in socket.if_nameindex()]
     if interfaces != ["lo"]:
-        raise Failure(f"refusing to click: the interfaces here are {interfaces}")
-    if os.readlink(f"/proc/{pid}/ns/net") != os.readlink("/proc/self/ns/net"):
-        raise Failure("refusing to click: the program runs in another network namespace")
+        raise Failure(f"refusing to {doing}: the interfaces here are {interfaces}")
 
 
 def check(pid, window_id, log_path):
-    refuse_unless_isolated(pid)
+    refuse_unless_lo_alone("click")
+    if os.readlink(f"/proc/{pid}/ns/net") != os.readlink("/proc/self/ns/net"):
+        raise Failure("refusing to click: the program runs in another network namespace")
     # A lookup freezes the window for up to 3 s; a call to it must outlast that.
     Atspi.set_timeout(10000, 20000)
     window = Window(pid)
@@ -258,7 +259,11 @@ def check(pid, window_id, log_path):
 
 def main(arguments):
     if arguments[:1] == ["respond"] and len(arguments) == 2:
-        respond(arguments[1])
+        try:
+            respond(arguments[1])
+        except Failure as failure:
+            print(f"FAIL {failure}")
+            return 1
         return 0
     if arguments[:1] == ["check"] and len(arguments) == 4:
         try:
