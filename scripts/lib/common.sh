@@ -1,0 +1,50 @@
+# What the scripts share: the project's root as the working folder, and the
+# installation of what a script's purpose needs, asking apt only when
+# something is missing. Sourced, not run.
+# shellcheck shell=bash
+cd "$(dirname "${BASH_SOURCE[0]}")/../.."
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+apt_updated=0
+apt_get() {
+  export DEBIAN_FRONTEND=noninteractive
+  if [ "$apt_updated" -eq 0 ]; then
+    as_root apt-get update -q
+    apt_updated=1
+  fi
+  # Other package managers may hold the lock for a while; wait for them.
+  as_root apt-get -y -q --no-install-recommends -o DPkg::Lock::Timeout=300 "$@"
+}
+
+# Installs the build dependencies that debian/control lists: those of the
+# tests too, unless the argument is nocheck.
+need_build_deps() {
+  local profile=()
+  [ "${1:-}" != nocheck ] || profile=(-P nocheck)
+  if command -v dpkg-checkbuilddeps >/dev/null &&
+    dpkg-checkbuilddeps "${profile[@]}" debian/control 2>/dev/null; then
+    return
+  fi
+  echo "Installing the build dependencies in debian/control ${profile[*]}"
+  apt_get build-dep "${profile[@]}" ./
+}
+
+# Installs those of the named packages that are missing.
+need_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  echo "Installing: ${missing[*]}"
+  apt_get install "${missing[@]}"
+}
+
+# The build tool of every preset; not a dependency of the package's build.
+need_build_tools() {
+  need_packages ninja-build
+}
