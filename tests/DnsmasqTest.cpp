@@ -53,7 +53,7 @@ protected:
             argv.push_back(argument.data());
         argv.push_back(nullptr);
         ASSERT_EQ(::posix_spawnp(&pid_, "dnsmasq", nullptr, nullptr, argv.data(), environ), 0)
-            << "dnsmasq is missing: scripts/install-deps installs it (package dnsmasq-base)";
+            << "dnsmasq is missing: scripts/test installs it (package dnsmasq-base)";
         ASSERT_TRUE(Answers()) << "dnsmasq did not start answering";
     }
 
