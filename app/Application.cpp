@@ -8,6 +8,15 @@
 
 namespace dnspeek {
 
+namespace {
+
+// The caption of every error box. Given to each box rather than made Qt's
+// application display name, which X11 windows would carry after their own
+// title.
+constexpr char ApplicationName[] = "dnspeek";
+
+}  // namespace
+
 TApplication::TApplication(int& argc, char** argv) : argc_(argc), argv_(argv)
 {
 }
@@ -36,7 +45,7 @@ void TApplication::ShowException(const std::exception& error)
 
 void MessageDlg(const ByteString& text)
 {
-    QMessageBox::critical(QApplication::activeWindow(), QGuiApplication::applicationDisplayName(), ToQString(text));
+    QMessageBox::critical(QApplication::activeWindow(), QString::fromLatin1(ApplicationName), ToQString(text));
 }
 
 }  // namespace dnspeek

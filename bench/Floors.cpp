@@ -1,5 +1,7 @@
 #include "bench/Floors.h"
 
+#include "lookup/LookupCommand.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -14,7 +16,7 @@ namespace dnspeek::bench {
 
 bool ExchangeOnAFreshSocket(const TEndpoint& responder, std::span<const std::uint8_t> query, TReplyBuffer& reply)
 {
-    constexpr int BoundMilliseconds = 3000;
+    constexpr auto BoundMilliseconds = static_cast<int>(ReceiveBound.count());
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The question name is never read through a pointer: at most one
     // character for each byte after its first length byte, and the dot of a
     // label that ends at the end of the buffer.
-    Require(result.QuestionName.size() <= ReplyBufferSize - 12);
+    Require(result.QuestionName.size() <= ReplyBufferSize - HeaderSize);
     if (reply[6] == 0 && reply[7] == 0)
         Require(result.QuestionName.empty() && result.FoundValue.empty());
     const ByteString trimmedType = Trim(type);

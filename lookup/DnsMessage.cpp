@@ -94,7 +94,8 @@ private:
 };
 
 constexpr std::size_t AnswerCountOffset = 6;
-constexpr std::size_t QuestionOffset = 12;
+// The question follows the header.
+constexpr std::size_t QuestionOffset = HeaderSize;
 constexpr std::uint8_t TypeMailExchanger = 15;
 constexpr unsigned CompressionPointer = 192;
 

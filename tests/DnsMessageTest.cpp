@@ -39,7 +39,7 @@ Bytes Label(std::size_t length, char fill = 'a')
 TEST(BuildQueryTest, WritesHeaderNameTypeAndClassByteForByte)
 {
     const std::string label64(64, 'a');
-    const std::string label127(127, 'a');
+    const std::string longestLabel(MaxLabelLength, 'a');
     const struct {
         std::string host;
         std::string type;
@@ -61,7 +61,7 @@ TEST(BuildQueryTest, WritesHeaderNameTypeAndClassByteForByte)
         {"x", "65551", {0x01, 'x', 0x00, 0x00, 0x0F, 0x00, 0x01}},  // only the low 16 bits
         {"x", "-2147483648", {0x01, 'x', 0x00, 0x00, 0x00, 0x00, 0x01}},
         {label64, "1", Concat({Label(64), {0x00, 0x00, 0x01, 0x00, 0x01}})},
-        {label127, "1", Concat({Label(127), {0x00, 0x00, 0x01, 0x00, 0x01}})},
+        {longestLabel, "1", Concat({Label(MaxLabelLength), {0x00, 0x00, 0x01, 0x00, 0x01}})},
     };
     for (const auto& c : cases)
         EXPECT_THAT(QueryBytes(c.host, c.type), ElementsAreArray(Concat({Header, c.afterHeader})))
@@ -104,7 +104,7 @@ std::string RejectionOf(std::string_view host, std::string_view type)
 TEST(BuildQueryTest, RejectsHostTextsThatCannotBeEncodedBeforeReadingTheType)
 {
     using testing::HasSubstr;
-    EXPECT_THAT(RejectionOf(std::string(128, 'a'), "15"), HasSubstr("label of 128 characters"));
+    EXPECT_THAT(RejectionOf(std::string(MaxLabelLength + 1, 'a'), "15"), HasSubstr("label of 128 characters"));
     EXPECT_THAT(RejectionOf("ab." + std::string(130, 'a') + ".cde", "abc"), HasSubstr("label of 130 characters"));
     EXPECT_THAT(RejectionOf(HostEncodedIn(MaxEncodedNameSize + 1), "15"), HasSubstr("too long"));
     EXPECT_THAT(RejectionOf(HostEncodedIn(MaxEncodedNameSize + 1), "abc"), HasSubstr("too long"));
