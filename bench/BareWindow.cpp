@@ -23,6 +23,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     windowClass.lpfnWndProc = BareWindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): a system colour index stands for its brush.
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = "BareWindow";
     if (RegisterClassExA(&windowClass) == 0)

@@ -54,9 +54,9 @@ void Print(const TFigure& figure)
     const double floor = Median(figure.floor);
     const double fastest = std::ranges::min(figure.measured);
     const double fastestFloor = std::ranges::min(figure.floor);
-    std::printf("%-10s %9.2f ms  floor %9.2f ms  ratio %5.2f  (target %s)\n", figure.name, measured, floor,
+    (void)std::printf("%-10s %9.2f ms  floor %9.2f ms  ratio %5.2f  (target %s)\n", figure.name, measured, floor,
                 measured / floor, figure.target);
-    std::printf("%-10s %9.2f ms  floor %9.2f ms  ratio %5.2f  (fastest of %d)\n", "", fastest, fastestFloor,
+    (void)std::printf("%-10s %9.2f ms  floor %9.2f ms  ratio %5.2f  (fastest of %d)\n", "", fastest, fastestFloor,
                 fastest / fastestFloor, Rounds);
 }
 
@@ -168,23 +168,23 @@ int main(int argc, char* argv[])
 {
     using namespace dnspeek;
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s DNSPEEK.EXE BARE_WINDOW.EXE\n", argv[0]);
+        (void)std::fprintf(stderr, "usage: %s DNSPEEK.EXE BARE_WINDOW.EXE\n", argv[0]);
         return 2;
     }
     const std::optional<double> size = FileSize(argv[1]);
     const std::optional<double> floorSize = FileSize(argv[2]);
     if (!size || !floorSize) {
-        std::fprintf(stderr, "%s or %s cannot be read\n", argv[1], argv[2]);
+        (void)std::fprintf(stderr, "%s or %s cannot be read\n", argv[1], argv[2]);
         return 1;
     }
-    std::printf("%-10s %9.0f kB  floor %9.0f kB  ratio %5.2f\n", "size", *size / 1024, *floorSize / 1024,
+    (void)std::printf("%-10s %9.0f kB  floor %9.0f kB  ratio %5.2f\n", "size", *size / 1024, *floorSize / 1024,
                 *size / *floorSize);
     TApplication application;
     application.Initialize();
     TFigure startUp{"start-up", "ratio <= 1.2", {}, {}};
     TFigure click{"click", "ratio <= 1.5 and under 16.7 ms", {}, {}};
     if (!MeasureStartUp(startUp, argv[1], argv[2]) || !MeasureClick(click)) {
-        std::fprintf(stderr, "a run went wrong: a program did not start and end, or a list missed lines\n");
+        (void)std::fprintf(stderr, "a run went wrong: a program did not start and end, or a list missed lines\n");
         return 1;
     }
     Print(startUp);

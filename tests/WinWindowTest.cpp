@@ -34,7 +34,7 @@ namespace {
 int ExpectedDpi()
 {
     const char* dpi = std::getenv("DNSPEEK_EXPECT_DPI");
-    return dpi != nullptr ? std::atoi(dpi) : USER_DEFAULT_SCREEN_DPI;
+    return dpi != nullptr ? static_cast<int>(std::strtol(dpi, nullptr, 10)) : USER_DEFAULT_SCREEN_DPI;
 }
 
 int Scaled(int pixelsAt96Dpi)
@@ -92,7 +92,8 @@ BOOL CALLBACK CloseDialogBox(HWND window, LPARAM)
         GetClassNameA(child, className, sizeof className);
         if (std::string(className) == "Button")
             ++box.buttons;
-        const auto icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): the icon comes as the message's result.
+        auto* const icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
         box.errorIcon = box.errorIcon || (icon != nullptr && icon == LoadIconA(nullptr, IDI_ERROR));
     }
     BoxesSeen->push_back(box);
@@ -228,7 +229,8 @@ TEST_F(TForm1Test, LayoutFontAndTextsHoldAtTheWindowsDpi)
     for (const Unit1::TControlIndex control :
          {Unit1::txtHostName, Unit1::Button1, Unit1::StatusBar1, Unit1::ListBox1, Unit1::ListBox2, Unit1::Edit1}) {
         SCOPED_TRACE(Unit1::Controls[control].Name);
-        const auto font = reinterpret_cast<HFONT>(SendMessageA(Control(control), WM_GETFONT, 0, 0));
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): the font comes as the message's result.
+        auto* const font = reinterpret_cast<HFONT>(SendMessageA(Control(control), WM_GETFONT, 0, 0));
         LOGFONTA description{};
         ASSERT_NE(GetObjectA(font, sizeof description, &description), 0);
         EXPECT_EQ(description.lfHeight, -Scaled(11));
@@ -263,11 +265,11 @@ TEST_F(TForm1Test, TabVisitsTheControlsInTheFormsOrder)
     std::vector<std::string> visited;
     for (int step = 0; step < 5; ++step) {
         Press(WM_KEYDOWN, VK_TAB);
-        char name[32] = "<no control>";
+        std::string name = "<no control>";
         for (std::size_t index = 0; index < Unit1::ControlCount; ++index)
             if (GetFocus() == Control(static_cast<Unit1::TControlIndex>(index)))
-                lstrcpynA(name, Unit1::Controls[index].Name, sizeof name);
-        visited.emplace_back(name);
+                name = Unit1::Controls[index].Name;
+        visited.push_back(name);
     }
     EXPECT_EQ(visited, (std::vector<std::string>{"Button1", "ListBox1", "ListBox2", "Edit1", "txtHostName"}));
 }
