@@ -4,9 +4,12 @@
 // and every line of both list boxes. Prints one JSON object, each text as the
 // hex of its bytes (the window shows bytes of the ANSI code page).
 //
-//   ReadForm.exe [LINES]   waits up to 20 s for Form1 to appear, then, when
-//                          LINES is given, up to 10 s for ListBox1 to hold
-//                          that many lines; exits 1 if either does not come
+//   ReadForm.exe           waits up to 20 s for Form1 to appear, then prints
+//   ReadForm.exe LINES     waits up to 20 s for Form1, then up to 10 s for
+//                          ListBox1 to hold LINES lines, and prints nothing:
+//                          the moment it ends is when the line came
+//
+// Exits 1 if what it waits for does not come.
 //
 // The controls are told apart by class and place, as the form lays them out:
 // of the two edit boxes txtHostName is the upper, of the two list boxes
@@ -161,6 +164,7 @@ int main(int argc, char** argv) {
       if (tries == 1000) Fail("ListBox1 did not reach the lines asked for within 10 s");
       Sleep(10);
     }
+    return 0;
   }
 
   DWORD processId = 0;
