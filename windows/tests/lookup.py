@@ -135,8 +135,8 @@ def packed(code):
 def removed(folder, codes):
     folder = pathlib.Path(folder)
     before = set((folder / "files").read_text().split("\n"))
-    problems = [f"new since before the install: C:\\{path}" for path in files()
-                if path not in before and "dnspeek" in path.lower() or path not in before and path.endswith(".lnk")]
+    new = ["C:\\" + path.replace("/", "\\") for path in files() if path not in before]
+    problems = [f"left behind: {path}" for path in new if "dnspeek" in path.lower() or path.lower().endswith(".lnk")]
     marks = ["dnspeek"] + [mark for code in codes for mark in (code.strip("{}"), packed(code))]
     for name in REGISTRY_FILES:
         text = (PREFIX / name).read_text(errors="replace").lower()
@@ -147,7 +147,8 @@ def removed(folder, codes):
     for problem in problems:
         print(f"FAIL {problem}")
     if not problems:
-        print("ok   removed: no file, shortcut or registry entry of dnspeek left")
+        print("ok   removed: no file, shortcut or registry entry of dnspeek left; new in the prefix:"
+              f" {', '.join(new) or 'nothing'}")
     return 1 if problems else 0
 
 
