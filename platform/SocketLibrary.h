@@ -53,6 +53,23 @@ public:
     virtual std::unique_ptr<TDatagramSocket> OpenDatagramSocket() = 0;
 };
 
+#ifdef _WIN32
+
+// Windows Sockets as WSOCK32.DLL offers it; each call is the library's own.
+class TWinSocketLibrary final : public TSocketLibrary {
+public:
+    int WSAStartup(std::uint16_t versionRequested, TWSAData& data) override;
+    int WSACleanup() override;
+    bool WSAIsBlocking() override;
+    void WSACancelBlockingCall() override;
+    std::unique_ptr<TDatagramSocket> OpenDatagramSocket() override;
+};
+
+// The socket library of the system the program is built for.
+using TSystemSocketLibrary = TWinSocketLibrary;
+
+#else
+
 // POSIX sockets need no start or stop: the start grants the version asked
 // for, the stop always succeeds, and no call is ever left blocking.
 class TPosixSocketLibrary final : public TSocketLibrary {
@@ -63,5 +80,10 @@ public:
     void WSACancelBlockingCall() override;
     std::unique_ptr<TDatagramSocket> OpenDatagramSocket() override;
 };
+
+// The socket library of the system the program is built for.
+using TSystemSocketLibrary = TPosixSocketLibrary;
+
+#endif
 
 }  // namespace dnspeek

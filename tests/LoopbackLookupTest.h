@@ -14,7 +14,7 @@ namespace dnspeek::test {
 class TLoopbackLookupTest : public testing::Test {
 protected:
     TFakeWindow window;
-    TPosixSocketLibrary sockets;
+    TSystemSocketLibrary sockets;
 
     void Lookup(const TEndpoint& resolver, std::chrono::milliseconds bound = ReceiveBound)
     {

@@ -14,6 +14,13 @@ namespace dnspeek::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A socket as the system names it: a SOCKET handle on Windows, a descriptor elsewhere.
+#ifdef _WIN32
+using TNativeSocket = std::uintptr_t;
+#else
+using TNativeSocket = int;
+#endif
+
 // A UDP responder on 127.0.0.1 and a free port, serving in a thread of its
 // own until it goes. Every datagram it receives is kept; the answer function
 // gives the reply to send back to its sender, and an empty reply sends nothing.
@@ -35,7 +42,7 @@ private:
     void Serve();
 
     struct TBoundSocket {
-        int fd;
+        TNativeSocket fd;
         std::uint16_t port;
     };
     static TBoundSocket BindLoopback();

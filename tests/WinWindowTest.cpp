@@ -1,0 +1,397 @@
+#include "lookup/DnsMessage.h"
+#include "winapp/Application.h"
+#include "winapp/Unit1.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/Replies.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+inline void PrintTo(const RECT& rect, std::ostream* out)
+{
+    *out << rect.left << ',' << rect.top << ' ' << rect.right - rect.left << 'x' << rect.bottom - rect.top;
+}
+inline bool operator==(const RECT& left, const RECT& right)
+{
+    return EqualRect(&left, &right) != FALSE;
+}
+
+namespace dnspeek {
+namespace {
+
+// The DPI this run is for: CTest runs the layout once more in a Wine prefix
+// set to 192 dpi.
+int ExpectedDpi()
+{
+    const char* dpi = std::getenv("DNSPEEK_EXPECT_DPI");
+    return dpi != nullptr ? std::atoi(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+int Scaled(int pixelsAt96Dpi)
+{
+    return MulDiv(pixelsAt96Dpi, ExpectedDpi(), USER_DEFAULT_SCREEN_DPI);
+}
+
+RECT Rectangle(int left, int top, int width, int height)
+{
+    return {Scaled(left), Scaled(top), Scaled(left + width), Scaled(top + height)};
+}
+
+std::string Text(HWND window)
+{
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::vector<std::string> Lines(HWND listBox)
+{
+    std::vector<std::string> lines;
+    const auto count = SendMessageA(listBox, LB_GETCOUNT, 0, 0);
+    for (WPARAM line = 0; line < static_cast<WPARAM>(count); ++line) {
+        std::string text(static_cast<std::size_t>(SendMessageA(listBox, LB_GETTEXTLEN, line, 0)), '\0');
+        SendMessageA(listBox, LB_GETTEXT, line, reinterpret_cast<LPARAM>(text.data()));
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+// What a modal box showed before it was closed.
+struct TBox {
+    std::string caption;
+    std::string text;
+    bool errorIcon;
+    int buttons;
+};
+
+std::vector<TBox>* BoxesSeen = nullptr;
+
+// Keeps what a visible dialog box of this thread shows and closes it with
+// OK, as a user would.
+BOOL CALLBACK CloseDialogBox(HWND window, LPARAM)
+{
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) != "#32770" || IsWindowVisible(window) == FALSE)
+        return TRUE;
+    TBox box{Text(window), {}, false, 0};
+    char text[256] = {};
+    GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+    box.text = text;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        GetClassNameA(child, className, sizeof className);
+        if (std::string(className) == "Button")
+            ++box.buttons;
+        const auto icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+        box.errorIcon = box.errorIcon || (icon != nullptr && icon == LoadIconA(nullptr, IDI_ERROR));
+    }
+    BoxesSeen->push_back(box);
+    SendMessageA(window, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK CloseBoxes(HWND, UINT, UINT_PTR, DWORD)
+{
+    EnumThreadWindows(GetCurrentThreadId(), CloseDialogBox, 0);
+}
+
+std::vector<TBox> CloseBoxesDuring(const std::function<void()>& action)
+{
+    std::vector<TBox> boxes;
+    BoxesSeen = &boxes;
+    // Its ticks come in every message loop, a box's included.
+    const UINT_PTR timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, CloseBoxes);
+    action();
+    KillTimer(nullptr, timer);
+    BoxesSeen = nullptr;
+    return boxes;
+}
+
+// The message of the error that the lookup raises for these texts.
+std::string ErrorFor(const std::string& hostText, const std::string& typeText)
+{
+    try {
+        (void)BuildQuery(hostText, typeText);
+    } catch (const Exception& error) {
+        return error.what();
+    }
+    return {};
+}
+
+class TForm1Test : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = std::make_unique<TForm1>(sockets, TEndpoint{"127.0.0.1", 53});
+        ShowWindow(form->Handle(), SW_SHOW);
+        SetForegroundWindow(form->Handle());
+        // The X server's word that the window is active comes later; until
+        // then a key could go to a focus that activation moves again.
+        for (int turn = 0; turn < 200 && GetForegroundWindow() != form->Handle(); ++turn) {
+            Sleep(10);
+            TApplication::ProcessMessages();
+        }
+        ASSERT_EQ(GetForegroundWindow(), form->Handle());
+        TApplication::ProcessMessages();
+        for (std::size_t index = 0; index < Unit1::ControlCount; ++index)
+            ASSERT_NE(Control(static_cast<Unit1::TControlIndex>(index)), nullptr) << index;
+    }
+
+    [[nodiscard]] HWND Control(Unit1::TControlIndex control) const { return form->Control(control); }
+
+    void SetText(Unit1::TControlIndex control, const std::string& text) const
+    {
+        SendMessageA(Control(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+
+    void Click() const { SendMessageA(Control(Unit1::Button1), BM_CLICK, 0, 0); }
+
+    // A key as the keyboard sends it to the control with the focus.
+    static void Press(UINT message, WPARAM key, bool repeated = false)
+    {
+        const LPARAM repeatBit = repeated ? LPARAM{1} << 30 : 0;
+        const LPARAM upBits = message == WM_KEYUP ? LPARAM{3} << 30 : 0;
+        PostMessageA(GetFocus(), message, key, 1 | repeatBit | upBits);
+        TApplication::ProcessMessages();
+    }
+
+    [[nodiscard]] RECT PlaceOf(HWND control) const
+    {
+        RECT place;
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&place), 2);
+        return place;
+    }
+
+    void ExpectControlsInTheirPlaces() const
+    {
+        const std::pair<Unit1::TControlIndex, RECT> places[] = {
+            {Unit1::txtHostName, Rectangle(16, 16, 417, 21)}, {Unit1::Button1, Rectangle(176, 240, 75, 25)},
+            {Unit1::ListBox1, Rectangle(16, 48, 321, 185)},   {Unit1::ListBox2, Rectangle(344, 48, 89, 185)},
+            {Unit1::Edit1, Rectangle(288, 240, 73, 21)},
+        };
+        for (const auto& [control, place] : places)
+            EXPECT_EQ(PlaceOf(Control(control)), place) << Unit1::Controls[control].Name;
+        RECT client;
+        GetClientRect(form->Handle(), &client);
+        EXPECT_EQ(PlaceOf(Control(Unit1::StatusBar1)),
+                  (RECT{0, client.bottom - Scaled(19), client.right, client.bottom}));
+    }
+
+    test::TFakeSocketLibrary sockets;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(TForm1Test, StartsWithTypeFifteenAndNothingElseShown)
+{
+    EXPECT_EQ(Text(form->Handle()), "Form1");
+    const std::string host = Text(Control(Unit1::txtHostName));
+    EXPECT_EQ(std::count(host.begin(), host.end(), '.'), 2) << host;
+    EXPECT_EQ(Text(Control(Unit1::Edit1)), "15");
+    EXPECT_EQ(Text(Control(Unit1::Button1)), "Button1");
+    EXPECT_EQ(Text(Control(Unit1::StatusBar1)), "");
+    EXPECT_TRUE(Lines(Control(Unit1::ListBox1)).empty());
+    EXPECT_TRUE(Lines(Control(Unit1::ListBox2)).empty());
+}
+
+// At 96 dpi the form description's pixels; at 192 dpi twice them, with the
+// texts inside their controls.
+TEST_F(TForm1Test, LayoutFontAndTextsHoldAtTheWindowsDpi)
+{
+    const HDC screen = GetDC(form->Handle());
+    ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), ExpectedDpi()) << "the program is not DPI-aware";
+    RECT frame;
+    GetWindowRect(form->Handle(), &frame);
+    EXPECT_EQ(frame.left, Scaled(103));
+    EXPECT_EQ(frame.top, Scaled(107));
+    if (ExpectedDpi() == USER_DEFAULT_SCREEN_DPI) {
+        EXPECT_EQ(frame, (RECT{103, 107, 103 + 449, 107 + 319}));
+    }
+    RECT client;
+    GetClientRect(form->Handle(), &client);
+    EXPECT_EQ(client, Rectangle(0, 0, 441, 292));
+    ExpectControlsInTheirPlaces();
+    EXPECT_EQ(GetClassLongPtrA(form->Handle(), GCLP_HBRBACKGROUND), ULONG_PTR{COLOR_BTNFACE + 1});
+
+    form->SetStatusText("Windows Sockets can not be closed.");
+    SetText(Unit1::txtHostName, "www.example.com");
+    for (const Unit1::TControlIndex control :
+         {Unit1::txtHostName, Unit1::Button1, Unit1::StatusBar1, Unit1::ListBox1, Unit1::ListBox2, Unit1::Edit1}) {
+        SCOPED_TRACE(Unit1::Controls[control].Name);
+        const auto font = reinterpret_cast<HFONT>(SendMessageA(Control(control), WM_GETFONT, 0, 0));
+        LOGFONTA description{};
+        ASSERT_NE(GetObjectA(font, sizeof description, &description), 0);
+        EXPECT_EQ(description.lfHeight, -Scaled(11));
+        EXPECT_STREQ(description.lfFaceName, "MS Sans Serif");
+        const HGDIOBJ previous = SelectObject(screen, font);
+        const std::string text = Text(Control(control));
+        SIZE extent;
+        GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &extent);
+        SelectObject(screen, previous);
+        RECT inside;
+        GetClientRect(Control(control), &inside);
+        EXPECT_LE(extent.cx, inside.right);
+        EXPECT_LE(extent.cy, inside.bottom);
+    }
+    for (const Unit1::TControlIndex listBox : {Unit1::ListBox1, Unit1::ListBox2})
+        EXPECT_EQ(SendMessageA(Control(listBox), LB_GETITEMHEIGHT, 0, 0), Scaled(13));
+    ReleaseDC(form->Handle(), screen);
+}
+
+TEST_F(TForm1Test, ResizingMovesOnlyTheStatusBar)
+{
+    for (const SIZE size : {SIZE{640, 480}, SIZE{300, 200}, SIZE{449, 319}}) {
+        SCOPED_TRACE(testing::Message() << size.cx << 'x' << size.cy);
+        SetWindowPos(form->Handle(), nullptr, 0, 0, Scaled(size.cx), Scaled(size.cy), SWP_NOMOVE | SWP_NOZORDER);
+        ExpectControlsInTheirPlaces();
+    }
+}
+
+TEST_F(TForm1Test, TabVisitsTheControlsInTheFormsOrder)
+{
+    SetFocus(Control(Unit1::txtHostName));
+    std::vector<std::string> visited;
+    for (int step = 0; step < 5; ++step) {
+        Press(WM_KEYDOWN, VK_TAB);
+        char name[32] = "<no control>";
+        for (std::size_t index = 0; index < Unit1::ControlCount; ++index)
+            if (GetFocus() == Control(static_cast<Unit1::TControlIndex>(index)))
+                lstrcpynA(name, Unit1::Controls[index].Name, sizeof name);
+        visited.emplace_back(name);
+    }
+    EXPECT_EQ(visited, (std::vector<std::string>{"Button1", "ListBox1", "ListBox2", "Edit1", "txtHostName"}));
+}
+
+TEST_F(TForm1Test, EnterInAnEditBoxStartsNothing)
+{
+    for (const Unit1::TControlIndex edit : {Unit1::txtHostName, Unit1::Edit1}) {
+        SetFocus(Control(edit));
+        Press(WM_KEYDOWN, VK_RETURN);
+    }
+    EXPECT_EQ(sockets.starts, 0);
+    EXPECT_TRUE(Lines(Control(Unit1::ListBox1)).empty());
+}
+
+// cppcheck does not see the fields read through GetParam().
+struct TKeyPresses {
+    const char* name;
+    std::vector<std::pair<UINT, bool>> keys;  // cppcheck-suppress unusedStructMember
+    WPARAM key;                               // cppcheck-suppress unusedStructMember
+};
+
+void PrintTo(const TKeyPresses& presses, std::ostream* out)
+{
+    *out << presses.name;
+}
+
+class TForm1KeyTest : public TForm1Test, public testing::WithParamInterface<TKeyPresses> {};
+
+TEST_P(TForm1KeyTest, AFocusedButton1IsPressedOncePerPress)
+{
+    SetFocus(Control(Unit1::Button1));
+    for (const auto& [message, repeated] : GetParam().keys)
+        Press(message, GetParam().key, repeated);
+
+    EXPECT_EQ(sockets.starts, 1);
+    EXPECT_EQ(Lines(Control(Unit1::ListBox1)).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, TForm1KeyTest,
+    testing::Values(TKeyPresses{"Enter", {{WM_KEYDOWN, false}, {WM_KEYUP, false}}, VK_RETURN},
+                    TKeyPresses{"EnterHeld", {{WM_KEYDOWN, false}, {WM_KEYDOWN, true}, {WM_KEYDOWN, true}}, VK_RETURN},
+                    TKeyPresses{"Space", {{WM_KEYDOWN, false}, {WM_KEYUP, false}}, VK_SPACE},
+                    TKeyPresses{"SpaceHeld", {{WM_KEYDOWN, false}, {WM_KEYDOWN, true}, {WM_KEYUP, false}}, VK_SPACE}),
+    [](const testing::TestParamInfo<TKeyPresses>& presses) { return std::string(presses.param.name); });
+
+TEST_F(TForm1Test, EachClickAddsALineBelowAndListsTheWholeReplyFromItsTop)
+{
+    sockets.replies = {test::AbCdeMxReply(test::MxExchange), test::AbCdeMxReply(test::MxExchange)};
+    SetText(Unit1::txtHostName, "ab.cde");
+    Click();
+
+    EXPECT_EQ(Lines(Control(Unit1::ListBox1)), std::vector<std::string>{"Search : ab.cde....   Find : mx.ab.cde"});
+    const std::vector<std::string> reply = Lines(Control(Unit1::ListBox2));
+    ASSERT_EQ(reply.size(), 2048u);
+    EXPECT_EQ(reply[0], "17");
+    EXPECT_EQ(reply[1], "223");
+    EXPECT_EQ(reply[2047], "0");
+    EXPECT_EQ(Text(Control(Unit1::StatusBar1)), "Windows Sockets is closed.");
+    // Appending neither picks a line nor scrolls to it.
+    for (const Unit1::TControlIndex listBox : {Unit1::ListBox1, Unit1::ListBox2}) {
+        EXPECT_EQ(SendMessageA(Control(listBox), LB_GETCURSEL, 0, 0), LB_ERR);
+        EXPECT_EQ(SendMessageA(Control(listBox), LB_GETTOPINDEX, 0, 0), 0);
+    }
+
+    // A byte of this reply picked and scrolled to is gone with the next.
+    SendMessageA(Control(Unit1::ListBox2), LB_SETCURSEL, 2000, 0);
+    SetText(Unit1::Edit1, "1");
+    Click();
+
+    EXPECT_EQ(Lines(Control(Unit1::ListBox1)),
+              (std::vector<std::string>{"Search : ab.cde....   Find : mx.ab.cde", "Search : ab.cde....   Find : ab.cde"}));
+    EXPECT_EQ(Lines(Control(Unit1::ListBox2)).size(), 2048u);
+    EXPECT_EQ(SendMessageA(Control(Unit1::ListBox2), LB_GETCURSEL, 0, 0), LB_ERR);
+    EXPECT_EQ(SendMessageA(Control(Unit1::ListBox2), LB_GETTOPINDEX, 0, 0), 0);
+}
+
+// The bytes typed are the bytes looked up, and a status text shows as its
+// bytes: texts are strings of the ANSI code page.
+TEST_F(TForm1Test, TextsCrossAsAnsiBytes)
+{
+    SetText(Unit1::txtHostName, "b\xFC" "cher.example");
+    form->SetStatusText("\xE9t\xE9");
+
+    EXPECT_EQ(form->HostNameText(), "b\xFC" "cher.example");
+    EXPECT_EQ(Text(Control(Unit1::StatusBar1)), "\xE9t\xE9");
+}
+
+TEST_F(TForm1Test, ErrorOfAClickGoesToTheErrorBoxAndTheWindowStaysUsable)
+{
+    sockets.replies = {test::AbCdeMxReply(test::MxExchange)};
+    SetText(Unit1::txtHostName, "ab.cde");
+    SetText(Unit1::Edit1, "abc");
+
+    const std::vector<TBox> boxes = CloseBoxesDuring([this] { Click(); });
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "dnspeek");
+    EXPECT_EQ(boxes[0].text, ErrorFor("ab.cde", "abc"));
+    EXPECT_TRUE(boxes[0].errorIcon);
+    EXPECT_EQ(boxes[0].buttons, 1);
+    EXPECT_TRUE(sockets.sent.empty());
+    EXPECT_TRUE(Lines(Control(Unit1::ListBox1)).empty());
+    EXPECT_EQ(Text(Control(Unit1::StatusBar1)), "");
+
+    SetText(Unit1::Edit1, "15");
+    EXPECT_TRUE(CloseBoxesDuring([this] { Click(); }).empty());
+    EXPECT_EQ(Lines(Control(Unit1::ListBox1)), std::vector<std::string>{"Search : ab.cde....   Find : mx.ab.cde"});
+}
+
+TEST_F(TForm1Test, FailedStartShowsOneBoxAndAddsAnEmptyLineBeforeAnyConversion)
+{
+    sockets.startResult = WSASYSNOTREADY;
+    SetText(Unit1::Edit1, "abc");
+
+    const std::vector<TBox> boxes = CloseBoxesDuring([this] { Click(); });
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "dnspeek");
+    EXPECT_EQ(boxes[0].text, "Windows Socket is not responded.");
+    EXPECT_TRUE(boxes[0].errorIcon);
+    EXPECT_EQ(boxes[0].buttons, 1);
+    EXPECT_EQ(Text(Control(Unit1::StatusBar1)), "Windows Sockets is not available.");
+    EXPECT_EQ(Lines(Control(Unit1::ListBox1)), std::vector<std::string>{"Search : ....   Find : "});
+    EXPECT_TRUE(Lines(Control(Unit1::ListBox2)).empty());
+}
+
+}  // namespace
+}  // namespace dnspeek
