@@ -105,7 +105,7 @@ def installed(code, version, exe, gone):
         link = shortcuts[0].read_bytes()
         for what, text in (("the program", PROGRAM), ("the icon", "dnspeek.ico")):
             if text.encode("ascii") not in link and text.encode("utf-16-le") not in link:
-                problems.append(f"the shortcut names no {what} ({text})")
+                problems.append(f"the shortcut does not name {what} ({text})")
 
     entry = registry_values(UNINSTALL_KEY + code)
     expected = {"DisplayName": "dnspeek", "DisplayVersion": version, "Publisher": "The dnspeek developers"}
