@@ -69,11 +69,12 @@ std::ptrdiff_t OpenDescriptors()
     };
     constexpr auto SystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
     constexpr NTSTATUS TooSmall = static_cast<NTSTATUS>(0xC0000004);
-    std::vector<std::uint8_t> table(1 << 16);
-    NTSTATUS status;
-    while ((status = ::NtQuerySystemInformation(SystemHandleInformation, table.data(),
-                                                static_cast<ULONG>(table.size()), nullptr)) == TooSmall)
-        table.resize(2 * table.size());
+    std::vector<std::uint8_t> table;
+    NTSTATUS status = TooSmall;
+    for (std::size_t size = 1 << 16; status == TooSmall; size *= 2) {
+        table.resize(size);
+        status = ::NtQuerySystemInformation(SystemHandleInformation, table.data(), static_cast<ULONG>(size), nullptr);
+    }
     if (status != 0)
         throw std::runtime_error("the system's handles cannot be listed");
     // The table is a count followed by that many entries.
