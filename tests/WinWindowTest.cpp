@@ -1,18 +1,20 @@
 #include "lookup/DnsMessage.h"
-#include "winapp/Application.h"
-#include "winapp/Unit1.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/Replies.h"
+#include "winapp/Application.h"
+#include "winapp/Unit1.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 inline void PrintTo(const RECT& rect, std::ostream* out)

@@ -17,6 +17,7 @@ namespace {
 constexpr char FormClassName[] = "TForm1";
 // The outer top-left corner of the window on the screen, at 96 dpi.
 constexpr POINT FormPlace{103, 107};
+// The height of a list line at 96 dpi.
 constexpr int ListItemHeight = 13;
 // Above IDOK and IDCANCEL, which the dialog manager sends the form for Enter
 // and Escape.
