@@ -1,7 +1,9 @@
-# Shared by the tests: a private virtual X server, the installed program on it
-# (xcb platform), and its window closed as a window manager closes it. Every
-# process started here is recorded in `pids` and stopped by stop_all.
-# Expects `work` (a scratch folder) and `here` (this folder) to be set.
+# Shared by the tests, and by the Windows program's installed test
+# (windows/tests/lookup): the isolated network namespace, a private virtual X
+# server, the installed program on it (xcb platform), and its window closed as
+# a window manager closes it. Every process started here is recorded in `pids`
+# and stopped by stop_all. Expects `here` (this folder) to be set, and `work`
+# (a scratch folder) once anything is started.
 # shellcheck shell=bash disable=SC2154
 
 program=/usr/bin/dnspeek
@@ -11,6 +13,50 @@ pids=()
 fail() {
   echo "FAIL: $*" >&2
   exit 1
+}
+
+# Refuses to go on unless this runs in a network namespace other than the one
+# named by $1 (the one the script left), where lo is the only interface and
+# still down. Nothing is changed before this holds: run in the machine's own
+# namespace, the next lines would touch its real lo. Every check fails closed:
+# a value that cannot be read counts as a failure.
+refuse_unless_new_namespace() {
+  local left=$1 here_ns links lo_flags
+  here_ns=$(readlink /proc/self/ns/net) || here_ns=
+  links=$(ip -o link show | cut -d: -f2 | tr -d ' ') || links=
+  lo_flags=$(ip -o link show lo | cut -d'<' -f2 | cut -d'>' -f1) || lo_flags=UP
+  if [ -z "$left" ] || [ -z "$here_ns" ] || [ "$here_ns" = "$left" ] ||
+    [ "$links" != lo ] || [[ ",$lo_flags," == *,UP,* ]]; then
+    echo "FAIL: not in a new network namespace (left '$left', in '$here_ns'," \
+      "interfaces '$links', lo <$lo_flags>); nothing changed, the program is not started" >&2
+    exit 1
+  fi
+}
+
+# Refuses to go on unless lo is the only interface, the only routes are the
+# ones the kernel made for lo's addresses, and the resolver's address is a
+# local one.
+check_isolated() {
+  local links routes
+  links=$(ip -o link show | cut -d: -f2 | tr -d ' ')
+  [ "$links" = lo ] || { echo "interfaces: $links"; return 1; }
+  routes=$({ ip -4 route show table all; ip -6 route show table all 2>/dev/null || true; } | grep -v '^$' || true)
+  if grep -Ev ' dev lo .*proto kernel( |$)' <<<"$routes"; then
+    echo "routes beyond lo's own (above), among:"
+    echo "$routes"
+    return 1
+  fi
+  ip route get 9.9.9.9 | grep -q '^local 9\.9\.9\.9 dev lo ' ||
+    { echo "9.9.9.9 is not local: $(ip route get 9.9.9.9)"; return 1; }
+}
+
+# In the namespace refuse_unless_new_namespace has checked: brings lo up with
+# the resolver's address on it, and goes on only if nothing else is there.
+add_resolver_to_lo() {
+  ip link set lo up
+  ip addr add 9.9.9.9/32 dev lo
+  check_isolated >&2 || fail "the network namespace is not isolated; the program is not started"
+  echo "namespace: lo alone, with 9.9.9.9, and only the routes of lo's addresses"
 }
 
 # Stops what is still running, newest first, killing what outlives its
