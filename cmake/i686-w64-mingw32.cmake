@@ -1,5 +1,5 @@
 # Cross-builds the 32-bit Windows program with Debian's mingw-w64.
-#   cmake -S . -B build-windows -G Ninja --toolchain cmake/i686-w64-mingw32.cmake
+#   cmake --preset windows   (CMakePresets.json)
 # The posix thread model: the win32 one has no std::thread or std::mutex in
 # GCC 12, and the tests use both.
 set(CMAKE_SYSTEM_NAME Windows)

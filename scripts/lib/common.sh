@@ -48,3 +48,21 @@ need_packages() {
 need_build_tools() {
   need_packages ninja-build
 }
+
+# The cross compiler, GoogleTest's sources for it, and Wine with its 32-bit
+# part (from the i386 architecture) on a virtual X server, with Wine's own
+# fonts, "MS Sans Serif" among them; and the named packages.
+need_windows_tools() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+    apt_updated=0
+  fi
+  need_build_tools
+  need_packages cmake mingw-w64 googletest wine wine64 wine32:i386 fonts-wine iproute2 xvfb xauth "$@"
+}
+
+# Runs a command with an X display: a private virtual one, under which every
+# Wine program of the command runs.
+with_virtual_display() {
+  xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+}
