@@ -243,9 +243,16 @@ def check(pid, window_id, log_path):
     if start != ("15", [], []):
         raise Failure(f"at start the type, ListBox1 and ListBox2 show {start}; expected ('15', [], [])")
     xdotool("windowfocus", "--sync", str(window_id))
+    return check_cases(lambda case: check_case(window, case, log_path), log_path)
+
+
+def check_cases(check_one, log_path):
+    """Makes every lookup of CASES through check_one, which gives its problems,
+    the seconds it waited and the line it read, and checks that each click
+    sent one datagram; 0 when all held, 1 otherwise."""
     failed = False
     for case in CASES:
-        problems, waited, line = check_case(window, case, log_path)
+        problems, waited, line = check_one(case)
         print(f"{'FAIL' if problems else 'ok  '} {case.what}: {line!r}, {waited:.2f} s after the click")
         for problem in problems:
             print(f"     {problem}")
