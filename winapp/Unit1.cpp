@@ -23,6 +23,8 @@ constexpr int ListItemHeight = 13;
 // and Escape.
 constexpr int FirstControlId = 100;
 constexpr DWORD FormStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+// The id of the icon in dnspeek.rc.
+constexpr WORD ProgramIconId = 1;
 
 // The form's window class, registered while the program runs.
 class TFormClass {
@@ -33,7 +35,8 @@ public:
         formClass.cbSize = sizeof formClass;
         formClass.lpfnWndProc = windowProc;
         formClass.hInstance = GetModuleHandleA(nullptr);
-        formClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        // The program's own icon (dnspeek.rc), in the frame and the task bar.
+        formClass.hIcon = LoadIconA(formClass.hInstance, MAKEINTRESOURCEA(ProgramIconId));
         formClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         formClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         formClass.lpszClassName = FormClassName;
