@@ -50,9 +50,12 @@ check_isolated() {
     { echo "9.9.9.9 is not local: $(ip route get 9.9.9.9)"; return 1; }
 }
 
-# In the namespace refuse_unless_new_namespace has checked: brings lo up with
-# the resolver's address on it, and goes on only if nothing else is there.
-add_resolver_to_lo() {
+# In the new network namespace that the calling script entered with
+# unshare --net, named apart from the one it left ($1): refuses to go on
+# unless refuse_unless_new_namespace holds, then brings lo up with the
+# resolver's address on it, and goes on only if nothing else is there.
+isolate_with_resolver() {
+  refuse_unless_new_namespace "$1"
   ip link set lo up
   ip addr add 9.9.9.9/32 dev lo
   check_isolated >&2 || fail "the network namespace is not isolated; the program is not started"
