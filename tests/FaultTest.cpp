@@ -18,6 +18,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
@@ -97,8 +98,12 @@ TEST(DescriptorTest, ManyLookupsLeaveNoDescriptorOpen)
 #ifdef _WIN32
     // A lookup costs milliseconds under Wine; a leak shows in fewer.
     constexpr int Lookups = 1'000;
+    // Wine now and then holds a handle of its own for a moment after a socket
+    // closes; a leak, a socket a click, would show as a thousand.
+    constexpr std::ptrdiff_t Passing = 2;
 #else
     constexpr int Lookups = 10'000;
+    constexpr std::ptrdiff_t Passing = 0;
 #endif
     // Wine never hands a refusal to the socket, so there the refused lookups
     // end by their bound: a short one.
@@ -113,14 +118,14 @@ TEST(DescriptorTest, ManyLookupsLeaveNoDescriptorOpen)
 
     for (int lookup = 0; lookup < Lookups; ++lookup)
         answered.Button1Click();
-    EXPECT_EQ(OpenDescriptors(), before) << "after lookups that were answered";
+    EXPECT_LE(std::abs(OpenDescriptors() - before), Passing) << "after lookups that were answered";
     ASSERT_THAT(window.resultLines, SizeIs(Lookups));
     EXPECT_THAT(window.resultLines, Each("Search : ab.cde....   Find : mx.ab.cde"));
 
     window.resultLines.clear();
     for (int lookup = 0; lookup < Lookups; ++lookup)
         refused.Button1Click();
-    EXPECT_EQ(OpenDescriptors(), before) << "after lookups that were refused";
+    EXPECT_LE(std::abs(OpenDescriptors() - before), Passing) << "after lookups that were refused";
     ASSERT_THAT(window.resultLines, SizeIs(Lookups));
     EXPECT_THAT(window.resultLines, Each(EmptyResultLine));
 }
