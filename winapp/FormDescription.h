@@ -18,6 +18,9 @@ struct TControlDescription {
     TControlKind Kind;
     TRectangle Place;
     const char* Text;
+    // What a screen reader calls the control; empty for a control whose
+    // text names it.
+    const char* AccessibleName;
 };
 
 struct TFormDescription {

@@ -2,7 +2,7 @@
 # two windows cannot drift apart:
 #   cmake -DUI=app/Unit1.ui -DOUTPUT=Unit1Form.h -P winapp/GenerateForm.cmake
 # Reads the one form's title, client size and font, each control's class,
-# name, rectangle and text in creation order, and the tab order. Anything it
+# name, rectangle, text and accessible name in creation order, and the tab order. Anything it
 # does not know stops the build rather than being left out.
 
 cmake_minimum_required(VERSION 3.25)
@@ -95,8 +95,9 @@ while(TRUE)
     message(FATAL_ERROR "${UI}: ${name} is a ${class}, which the Windows form has no control for")
   endif()
   read_string("${part}" text text)
+  read_string("${part}" accessibleName accessibleName)
   list(APPEND names "${name}")
-  string(APPEND widgets "    {\"${name}\", TControlKind::${kind}, ${rectangle}, ${text}},\n")
+  string(APPEND widgets "    {\"${name}\", TControlKind::${kind}, ${rectangle}, ${text}, ${accessibleName}},\n")
 endwhile()
 
 string(REGEX MATCHALL "<tabstop>[^<]+</tabstop>" tabstops "${ui}")
