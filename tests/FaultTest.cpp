@@ -5,7 +5,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#include <winternl.h>
+#include <winsock.h>
 #else
 #include <pthread.h>
 #include <signal.h>
@@ -56,33 +56,47 @@ public:
 };
 
 #ifdef _WIN32
+// ntdll's, with the information class as the number it is: winternl.h's
+// enumeration stops short of the extended table of handles.
+extern "C" LONG NTAPI NtQuerySystemInformation(ULONG informationClass, PVOID information, ULONG length,
+                                               PULONG returnedLength);
+
 // Sockets are handles on Windows. They are counted in the system's table of
-// every handle, which Wine keeps too (its GetProcessHandleCount says 0).
+// every handle, which Wine keeps too (its GetProcessHandleCount says 0); the
+// extended table, as the other holds 16 bits of each owner's process id.
 std::ptrdiff_t OpenDescriptors()
 {
     struct THandleEntry {
-        ULONG OwnerProcessId;
-        BYTE ObjectType;
-        BYTE Flags;
-        USHORT Value;
         PVOID Object;
+        ULONG_PTR OwnerProcessId;
+        ULONG_PTR Value;
         ACCESS_MASK Access;
+        USHORT CreatorBackTraceIndex;
+        USHORT ObjectTypeIndex;
+        ULONG Attributes;
+        ULONG Reserved;
     };
-    constexpr auto SystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
-    constexpr NTSTATUS TooSmall = static_cast<NTSTATUS>(0xC0000004);
+    struct TTableHead {
+        ULONG_PTR Count;
+        ULONG_PTR Reserved;
+    };
+    constexpr ULONG SystemExtendedHandleInformation = 64;
+    constexpr auto TooSmall = static_cast<LONG>(0xC0000004);
     std::vector<std::uint8_t> table;
-    NTSTATUS status = TooSmall;
+    LONG status = TooSmall;
     for (std::size_t size = 1 << 16; status == TooSmall; size *= 2) {
         table.resize(size);
-        status = ::NtQuerySystemInformation(SystemHandleInformation, table.data(), static_cast<ULONG>(size), nullptr);
+        status = NtQuerySystemInformation(SystemExtendedHandleInformation, table.data(), static_cast<ULONG>(size),
+                                            nullptr);
     }
     if (status != 0)
         throw std::runtime_error("the system's handles cannot be listed");
-    // The table is a count followed by that many entries.
-    ULONG count = 0;
-    std::memcpy(&count, table.data(), sizeof count);
-    const std::span entries(reinterpret_cast<const THandleEntry*>(table.data() + sizeof count), count);
-    return std::ranges::count(entries, ::GetCurrentProcessId(), &THandleEntry::OwnerProcessId);
+    TTableHead head{};
+    std::memcpy(&head, table.data(), sizeof head);
+    if (sizeof head + head.Count * sizeof(THandleEntry) > table.size())
+        throw std::runtime_error("the system's table of handles is cut short");
+    const std::span entries(reinterpret_cast<const THandleEntry*>(table.data() + sizeof head), head.Count);
+    return std::ranges::count(entries, ULONG_PTR{::GetCurrentProcessId()}, &THandleEntry::OwnerProcessId);
 }
 #else
 std::ptrdiff_t OpenDescriptors()
@@ -115,6 +129,8 @@ TEST(DescriptorTest, ManyLookupsLeaveNoDescriptorOpen)
     TLookupCommand answered(window, sockets, responder.Endpoint());
     TLookupCommand refused(window, sockets, refusing, RefusedBound);
     const std::ptrdiff_t before = OpenDescriptors();
+    // A count of none would be a list that misses this process.
+    ASSERT_GT(before, 0);
 
     for (int lookup = 0; lookup < Lookups; ++lookup)
         answered.Button1Click();
@@ -129,6 +145,27 @@ TEST(DescriptorTest, ManyLookupsLeaveNoDescriptorOpen)
     ASSERT_THAT(window.resultLines, SizeIs(Lookups));
     EXPECT_THAT(window.resultLines, Each(EmptyResultLine));
 }
+
+#ifdef _WIN32
+// A lookup stops Windows Sockets as often as it starts them: the library is
+// left as the test program's own start left it, which one stop ends.
+TEST(DescriptorTest, ALookupStopsTheSocketLibraryItStarted)
+{
+    {
+        test::TLoopbackResponder responder(test::AbCdeMxReply(test::MxExchange));
+        TResultWindow window;
+        TSystemSocketLibrary sockets;
+        TLookupCommand(window, sockets, responder.Endpoint()).Button1Click();
+        ASSERT_THAT(window.resultLines, ElementsAre("Search : ab.cde....   Find : mx.ab.cde"));
+    }
+    EXPECT_EQ(::WSACleanup(), 0) << "the library was not started";
+    EXPECT_EQ(::WSACleanup(), SOCKET_ERROR) << "the library was started more often than stopped";
+    EXPECT_EQ(::WSAGetLastError(), WSANOTINITIALISED);
+    // The responders' start again, for those of later tests.
+    WSADATA restarted;
+    ASSERT_EQ(::WSAStartup(0x0002, &restarted), 0);
+}
+#endif
 
 // Real sockets against responders on loopback, under conditions a resolver
 // on the open network can create.

@@ -66,6 +66,34 @@ std::vector<std::string> Lines(HWND listBox)
     return lines;
 }
 
+// The face and measures of the font a device context draws with.
+struct TDrawnFont {
+    std::string face;
+    LONG height;
+    LONG internalLeading;
+    LONG averageWidth;
+    LONG weight;
+    BYTE charSet;
+
+    bool operator==(const TDrawnFont&) const = default;
+};
+
+void PrintTo(const TDrawnFont& font, std::ostream* out)
+{
+    *out << font.face << ' ' << font.height << " (" << font.internalLeading << ") " << font.averageWidth << ' '
+         << font.weight << ' ' << int{font.charSet};
+}
+
+TDrawnFont DrawnFont(HDC context)
+{
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(context, sizeof face, face);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(context, &metrics);
+    return {face,           metrics.tmHeight, metrics.tmInternalLeading, metrics.tmAveCharWidth,
+            metrics.tmWeight, metrics.tmCharSet};
+}
+
 // What a modal box showed before it was closed.
 struct TBox {
     std::string caption;
@@ -200,6 +228,9 @@ TEST_F(TForm1Test, StartsWithTypeFifteenAndNothingElseShown)
     EXPECT_EQ(std::count(host.begin(), host.end(), '.'), 2) << host;
     EXPECT_EQ(Text(Control(Unit1::Edit1)), "15");
     EXPECT_EQ(Text(Control(Unit1::Button1)), "Button1");
+    // No default button: the dialog manager would draw it with a thick frame.
+    EXPECT_EQ(SendMessageA(Control(Unit1::Button1), WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON),
+              LRESULT{DLGC_UNDEFPUSHBUTTON});
     EXPECT_EQ(Text(Control(Unit1::StatusBar1)), "");
     EXPECT_TRUE(Lines(Control(Unit1::ListBox1)).empty());
     EXPECT_TRUE(Lines(Control(Unit1::ListBox2)).empty());
@@ -211,18 +242,28 @@ TEST_F(TForm1Test, LayoutFontAndTextsHoldAtTheWindowsDpi)
 {
     const HDC screen = GetDC(form->Handle());
     ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), ExpectedDpi()) << "the program is not DPI-aware";
-    RECT frame;
-    GetWindowRect(form->Handle(), &frame);
-    EXPECT_EQ(frame.left, Scaled(103));
-    EXPECT_EQ(frame.top, Scaled(107));
-    if (ExpectedDpi() == USER_DEFAULT_SCREEN_DPI) {
-        EXPECT_EQ(frame, (RECT{103, 107, 103 + 449, 107 + 319}));
-    }
     RECT client;
     GetClientRect(form->Handle(), &client);
     EXPECT_EQ(client, Rectangle(0, 0, 441, 292));
+    // The frame around that client area is the system's for the window's own style.
+    RECT outer = client;
+    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongA(form->Handle(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(form->Handle(), GWL_EXSTYLE)));
+    OffsetRect(&outer, Scaled(103) - outer.left, Scaled(107) - outer.top);
+    RECT frame;
+    GetWindowRect(form->Handle(), &frame);
+    EXPECT_EQ(frame, outer);
     ExpectControlsInTheirPlaces();
     EXPECT_EQ(GetClassLongPtrA(form->Handle(), GCLP_HBRBACKGROUND), ULONG_PTR{COLOR_BTNFACE + 1});
+
+    // 8-point MS Sans Serif, 11 pixels high at 96 dpi, or what stands in for it.
+    const HFONT described = CreateFontA(-Scaled(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                        DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    const HGDIOBJ screenFont = SelectObject(screen, described);
+    const TDrawnFont formFont = DrawnFont(screen);
+    SelectObject(screen, screenFont);
+    DeleteObject(described);
 
     form->SetStatusText("Windows Sockets can not be closed.");
     SetText(Unit1::txtHostName, "www.example.com");
@@ -231,11 +272,10 @@ TEST_F(TForm1Test, LayoutFontAndTextsHoldAtTheWindowsDpi)
         SCOPED_TRACE(Unit1::Controls[control].Name);
         // NOLINTNEXTLINE(performance-no-int-to-ptr): the font comes as the message's result.
         auto* const font = reinterpret_cast<HFONT>(SendMessageA(Control(control), WM_GETFONT, 0, 0));
-        LOGFONTA description{};
-        ASSERT_NE(GetObjectA(font, sizeof description, &description), 0);
-        EXPECT_EQ(description.lfHeight, -Scaled(11));
-        EXPECT_STREQ(description.lfFaceName, "MS Sans Serif");
+        ASSERT_NE(font, nullptr);
+        // What the control draws with is what the system gives for the form's font.
         const HGDIOBJ previous = SelectObject(screen, font);
+        EXPECT_EQ(DrawnFont(screen), formFont);
         const std::string text = Text(Control(control));
         SIZE extent;
         GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &extent);
