@@ -387,15 +387,20 @@ TEST_F(TForm1Test, EachClickAddsALineBelowAndListsTheWholeReplyFromItsTop)
     EXPECT_EQ(SendMessageA(Control(Unit1::ListBox2), LB_GETTOPINDEX, 0, 0), 0);
 }
 
-// The bytes typed are the bytes looked up, and a status text shows as its
-// bytes: texts are strings of the ANSI code page.
+// The bytes typed are the bytes looked up, all of them, and a status text
+// shows as its bytes: texts are strings of the ANSI code page.
 TEST_F(TForm1Test, TextsCrossAsAnsiBytes)
 {
     SetText(Unit1::txtHostName, "b\xFC" "cher.example");
     form->SetStatusText("\xE9t\xE9");
+    // Pasted over the whole text, beyond an edit box's default 30000 characters.
+    const std::string pasted = std::string(39'998, '0') + "15";
+    SendMessageA(Control(Unit1::Edit1), EM_SETSEL, 0, -1);
+    SendMessageA(Control(Unit1::Edit1), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
 
     EXPECT_EQ(form->HostNameText(), "b\xFC" "cher.example");
     EXPECT_EQ(Text(Control(Unit1::StatusBar1)), "\xE9t\xE9");
+    EXPECT_EQ(form->QueryTypeText(), pasted);
 }
 
 TEST_F(TForm1Test, ErrorOfAClickGoesToTheErrorBoxAndTheWindowStaysUsable)
