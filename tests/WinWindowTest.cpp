@@ -449,6 +449,7 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
         {Unit1::ListBox2, L"Reply bytes"},
         {Unit1::Edit1, L"Query type"},
     };
+    // NOLINTBEGIN(cppcoreguidelines-pro-type-union-access): a VARIANT's type says which member it holds.
     VARIANT self{};
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
@@ -470,10 +471,12 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
         VARIANT standardRole{};
         EXPECT_EQ(accessible->get_accRole(self, &role), S_OK);
         EXPECT_EQ(standard->get_accRole(self, &standardRole), S_OK);
+        EXPECT_EQ(role.vt, VT_I4);
         EXPECT_EQ(role.lVal, standardRole.lVal);
         standard->Release();
         accessible->Release();
     }
+    // NOLINTEND(cppcoreguidelines-pro-type-union-access)
 }
 
 // Nothing reaches the form from inside a box: the box is the form's, even
@@ -520,6 +523,7 @@ TLastMessages LastMessages;
 
 LRESULT CALLBACK WatchLastMessages(int code, WPARAM wParam, LPARAM lParam)
 {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the hook's message comes as its parameter.
     const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && message->hwnd == LastMessages.window) {
         ++LastMessages.sent;

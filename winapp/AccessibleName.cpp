@@ -15,6 +15,13 @@ namespace dnspeek {
 
 namespace {
 
+// Whether a child id names the control itself rather than one of its items.
+bool IsSelf(const VARIANT& child)
+{
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-union-access): the type says which member holds the id.
+    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+}
+
 struct TReleaser {
     void operator()(IUnknown* object) const { object->Release(); }
 };
@@ -25,6 +32,8 @@ struct TReleaser {
 class TNamedAccessible final : public IAccessible {
 public:
     TNamedAccessible(IAccessible* standard, const char* name) noexcept : standard_(standard), name_(name) {}
+    // Deleted by its last Release alone.
+    virtual ~TNamedAccessible() = default;
     TNamedAccessible(const TNamedAccessible&) = delete;
     TNamedAccessible& operator=(const TNamedAccessible&) = delete;
 
@@ -51,7 +60,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
     {
-        if (child.vt != VT_I4 || child.lVal != CHILDID_SELF)
+        if (!IsSelf(child))
             return standard_->get_accName(child, name);
         if (name == nullptr)
             return E_POINTER;
@@ -153,8 +162,6 @@ public:
     }
 
 private:
-    ~TNamedAccessible() = default;
-
     std::unique_ptr<IAccessible, TReleaser> standard_;
     const char* name_;
     ULONG references_ = 1;
