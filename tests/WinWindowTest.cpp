@@ -5,6 +5,8 @@
 #include "winapp/Unit1.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -37,14 +39,14 @@ int ExpectedDpi()
     return dpi != nullptr ? static_cast<int>(std::strtol(dpi, nullptr, 10)) : USER_DEFAULT_SCREEN_DPI;
 }
 
-int Scaled(int pixelsAt96Dpi)
+int Scaled(int pixelsAt96Dpi, int dpi = ExpectedDpi())
 {
-    return MulDiv(pixelsAt96Dpi, ExpectedDpi(), USER_DEFAULT_SCREEN_DPI);
+    return MulDiv(pixelsAt96Dpi, dpi, USER_DEFAULT_SCREEN_DPI);
 }
 
-RECT Rectangle(int left, int top, int width, int height)
+RECT Rectangle(int left, int top, int width, int height, int dpi = ExpectedDpi())
 {
-    return {Scaled(left), Scaled(top), Scaled(left + width), Scaled(top + height)};
+    return {Scaled(left, dpi), Scaled(top, dpi), Scaled(left + width, dpi), Scaled(top + height, dpi)};
 }
 
 std::string Text(HWND window)
@@ -100,6 +102,8 @@ struct TBox {
     std::string text;
     bool errorIcon;
     int buttons;
+    HWND owner;
+    bool ownerEnabled;
 };
 
 std::vector<TBox>* BoxesSeen = nullptr;
@@ -112,7 +116,8 @@ BOOL CALLBACK CloseDialogBox(HWND window, LPARAM)
     GetClassNameA(window, className, sizeof className);
     if (std::string(className) != "#32770" || IsWindowVisible(window) == FALSE)
         return TRUE;
-    TBox box{Text(window), {}, false, 0};
+    const HWND owner = GetWindow(window, GW_OWNER);
+    TBox box{Text(window), {}, false, 0, owner, owner != nullptr && IsWindowEnabled(owner) != FALSE};
     char text[256] = {};
     GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
     box.text = text;
@@ -202,19 +207,19 @@ protected:
         return place;
     }
 
-    void ExpectControlsInTheirPlaces() const
+    void ExpectControlsInTheirPlaces(int dpi = ExpectedDpi()) const
     {
         const std::pair<Unit1::TControlIndex, RECT> places[] = {
-            {Unit1::txtHostName, Rectangle(16, 16, 417, 21)}, {Unit1::Button1, Rectangle(176, 240, 75, 25)},
-            {Unit1::ListBox1, Rectangle(16, 48, 321, 185)},   {Unit1::ListBox2, Rectangle(344, 48, 89, 185)},
-            {Unit1::Edit1, Rectangle(288, 240, 73, 21)},
+            {Unit1::txtHostName, Rectangle(16, 16, 417, 21, dpi)}, {Unit1::Button1, Rectangle(176, 240, 75, 25, dpi)},
+            {Unit1::ListBox1, Rectangle(16, 48, 321, 185, dpi)},   {Unit1::ListBox2, Rectangle(344, 48, 89, 185, dpi)},
+            {Unit1::Edit1, Rectangle(288, 240, 73, 21, dpi)},
         };
         for (const auto& [control, place] : places)
             EXPECT_EQ(PlaceOf(Control(control)), place) << Unit1::Controls[control].Name;
         RECT client;
         GetClientRect(form->Handle(), &client);
         EXPECT_EQ(PlaceOf(Control(Unit1::StatusBar1)),
-                  (RECT{0, client.bottom - Scaled(19), client.right, client.bottom}));
+                  (RECT{0, client.bottom - Scaled(19, dpi), client.right, client.bottom}));
     }
 
     test::TFakeSocketLibrary sockets;
@@ -440,6 +445,154 @@ TEST_F(TForm1Test, FailedStartShowsOneBoxAndAddsAnEmptyLineBeforeAnyConversion)
     EXPECT_EQ(Text(Control(Unit1::StatusBar1)), "Windows Sockets is not available.");
     EXPECT_EQ(Lines(Control(Unit1::ListBox1)), std::vector<std::string>{"Search : ....   Find : "});
     EXPECT_TRUE(Lines(Control(Unit1::ListBox2)).empty());
+}
+
+// Moved to a monitor of another scale, the form lays itself out for it:
+// places, font, list lines and status bar, in the rectangle suggested.
+TEST_F(TForm1Test, AChangeOfDpiLaysTheFormOutAgain)
+{
+    RECT frame;
+    GetWindowRect(form->Handle(), &frame);
+    for (const int dpi : {144, 192, USER_DEFAULT_SCREEN_DPI}) {
+        SCOPED_TRACE(testing::Message() << dpi << " dpi");
+        // The frame as it is here; Windows would scale it too.
+        RECT suggested = Rectangle(0, 0, 441, 292, dpi);
+        AdjustWindowRectEx(&suggested, static_cast<DWORD>(GetWindowLongA(form->Handle(), GWL_STYLE)), FALSE, 0);
+        OffsetRect(&suggested, frame.left - suggested.left + 8, frame.top - suggested.top + 8);
+        SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+
+        RECT now;
+        GetWindowRect(form->Handle(), &now);
+        EXPECT_EQ(now, suggested);
+        RECT client;
+        GetClientRect(form->Handle(), &client);
+        EXPECT_EQ(client, Rectangle(0, 0, 441, 292, dpi));
+        ExpectControlsInTheirPlaces(dpi);
+        for (std::size_t index = 0; index < Unit1::ControlCount; ++index) {
+            // NOLINTNEXTLINE(performance-no-int-to-ptr): the font comes as the message's result.
+            auto* const font = reinterpret_cast<HFONT>(SendMessageA(form->Control(static_cast<Unit1::TControlIndex>(index)), WM_GETFONT, 0, 0));
+            LOGFONTA description{};
+            ASSERT_NE(GetObjectA(font, sizeof description, &description), 0);
+            EXPECT_EQ(description.lfHeight, -Scaled(11, dpi)) << Unit1::Controls[index].Name;
+        }
+        for (const Unit1::TControlIndex listBox : {Unit1::ListBox1, Unit1::ListBox2})
+            EXPECT_EQ(SendMessageA(Control(listBox), LB_GETITEMHEIGHT, 0, 0), Scaled(13, dpi));
+        frame = now;
+    }
+}
+
+// What a screen reader says for each control, read through Active
+// Accessibility as it reads them; all else is the standard control's own.
+TEST_F(TForm1Test, ScreenReadersNameEveryControl)
+{
+    form->SetStatusText("Windows Sockets is closed.");
+    const std::pair<Unit1::TControlIndex, std::wstring> names[] = {
+        {Unit1::txtHostName, L"Host name"},
+        {Unit1::Button1, L"Button1"},
+        {Unit1::StatusBar1, L"Windows Sockets is closed."},
+        {Unit1::ListBox1, L"Results"},
+        {Unit1::ListBox2, L"Reply bytes"},
+        {Unit1::Edit1, L"Query type"},
+    };
+    // NOLINTBEGIN(cppcoreguidelines-pro-type-union-access): a VARIANT's type says which member it holds.
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    for (const auto& [control, expected] : names) {
+        SCOPED_TRACE(Unit1::Controls[control].Name);
+        IAccessible* accessible = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(Control(control), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                             reinterpret_cast<void**>(&accessible)),
+                  S_OK);
+        BSTR name = nullptr;
+        EXPECT_EQ(accessible->get_accName(self, &name), S_OK);
+        EXPECT_EQ(std::wstring(name != nullptr ? name : L""), expected);
+        SysFreeString(name);
+        IAccessible* standard = nullptr;
+        ASSERT_EQ(CreateStdAccessibleObject(Control(control), OBJID_CLIENT, IID_IAccessible,
+                                            reinterpret_cast<void**>(&standard)),
+                  S_OK);
+        VARIANT role{};
+        VARIANT standardRole{};
+        EXPECT_EQ(accessible->get_accRole(self, &role), S_OK);
+        EXPECT_EQ(standard->get_accRole(self, &standardRole), S_OK);
+        EXPECT_EQ(role.vt, VT_I4);
+        EXPECT_EQ(role.lVal, standardRole.lVal);
+        standard->Release();
+        accessible->Release();
+    }
+    // NOLINTEND(cppcoreguidelines-pro-type-union-access)
+}
+
+// Nothing reaches the form from inside a box: the box is the form's, even
+// when another window is active, and the form takes no click until it is
+// closed. Then the form is active again, with the focus where it was.
+TEST_F(TForm1Test, TheErrorBoxHoldsTheFormUntilItIsClosed)
+{
+    SetText(Unit1::Edit1, "abc");
+    const HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+    const std::pair<const char*, std::function<void()>> shows[] = {
+        {"the error of a click", [this] { Click(); }},
+        {"a box while another window is active",
+         [this, other] {
+             ShowWindow(other, SW_SHOW);
+             SetActiveWindow(other);
+             form->MessageDlg("Windows Socket is not responded.");
+         }},
+    };
+    for (const auto& [what, show] : shows) {
+        SCOPED_TRACE(what);
+        const std::vector<TBox> boxes = CloseBoxesDuring(show);
+        TApplication::ProcessMessages();
+
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].owner, form->Handle());
+        EXPECT_FALSE(boxes[0].ownerEnabled);
+        EXPECT_NE(IsWindowEnabled(form->Handle()), FALSE);
+        EXPECT_EQ(GetActiveWindow(), form->Handle());
+        // Where the click put it.
+        EXPECT_EQ(GetFocus(), Control(Unit1::Button1));
+    }
+    DestroyWindow(other);
+}
+
+// What the form's window is sent while it goes, and how much of it while
+// the window still led to the form.
+struct TLastMessages {
+    HWND window = nullptr;
+    int sent = 0;
+    int reachingTheForm = 0;
+};
+TLastMessages LastMessages;
+
+LRESULT CALLBACK WatchLastMessages(int code, WPARAM wParam, LPARAM lParam)
+{
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the hook's message comes as its parameter.
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->hwnd == LastMessages.window) {
+        ++LastMessages.sent;
+        if (GetWindowLongPtrA(message->hwnd, GWLP_USERDATA) != 0)
+            ++LastMessages.reachingTheForm;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The window leaves the form before it goes: none of what it is sent on its
+// way out (its deactivation, the edit box losing the focus) reaches a form
+// that is partly gone.
+TEST_F(TForm1Test, TheWindowLeavesTheFormBeforeItGoes)
+{
+    LastMessages = {form->Handle(), 0, 0};
+    SetFocus(Control(Unit1::txtHostName));
+    const HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchLastMessages, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+
+    form.reset();
+    UnhookWindowsHookEx(hook);
+
+    EXPECT_GT(LastMessages.sent, 0);
+    EXPECT_EQ(LastMessages.reachingTheForm, 0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 namespace dnspeek {
 
@@ -26,8 +27,20 @@ bool TakeEnter(const MSG& message)
 
 }  // namespace
 
+TApplication::TComApartment::TComApartment()
+{
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        throw Exception("COM is not available.");
+}
+
+TApplication::TComApartment::~TComApartment()
+{
+    CoUninitialize();
+}
+
 void TApplication::Initialize()
 {
+    apartment_.emplace();
     // The status bar's window class.
     const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
     if (InitCommonControlsEx(&classes) == FALSE)
@@ -70,14 +83,17 @@ void TApplication::Serve(MSG& message)
     DispatchMessageA(&message);
 }
 
-void TApplication::ShowException(const std::exception& error)
+void TApplication::ShowException(const std::exception& error, HWND owner)
 {
-    MessageDlg(error.what());
+    MessageDlg(owner, error.what());
 }
 
-void MessageDlg(const ByteString& text)
+// Owned, the box disables the form until it is closed, so that no click
+// starts a lookup from inside the box's own message loop, and gives the form
+// back its activation and focus after.
+void MessageDlg(HWND owner, const ByteString& text)
 {
-    MessageBoxA(GetActiveWindow(), text.c_str(), ApplicationTitle, MB_ICONERROR | MB_OK);
+    MessageBoxA(owner, text.c_str(), ApplicationTitle, MB_ICONERROR | MB_OK);
 }
 
 }  // namespace dnspeek

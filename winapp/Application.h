@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace dnspeek {
@@ -14,9 +15,10 @@ namespace dnspeek {
 inline constexpr char ApplicationTitle[] = "dnspeek";
 
 // The modal box of every error the user sees: the error icon, an OK button
-// alone, and the application's name as its caption. Returns when the user
-// has closed it.
-void MessageDlg(const ByteString& text);
+// alone, and the application's name as its caption. Its owner (the form, or
+// null before there is one) takes no input while it is up. Returns when the
+// user has closed it.
+void MessageDlg(HWND owner, const ByteString& text);
 
 // What the application needs of its main form.
 class TForm {
@@ -50,12 +52,24 @@ public:
     // Serves the messages waiting, as Run does, and returns.
     static void ProcessMessages();
 
-    // The application's error box with the error's message.
-    static void ShowException(const std::exception& error);
+    // The application's error box with the error's message, over `owner`.
+    static void ShowException(const std::exception& error, HWND owner);
 
 private:
+    // COM on this thread, through which screen readers reach the accessible
+    // objects of the controls, from this process or another.
+    class TComApartment {
+    public:
+        TComApartment();
+        ~TComApartment();
+        TComApartment(const TComApartment&) = delete;
+        TComApartment& operator=(const TComApartment&) = delete;
+    };
+
     static void Serve(MSG& message);
 
+    // Outlives the form, whose controls' objects it serves.
+    std::optional<TComApartment> apartment_;
     std::unique_ptr<TForm> mainForm_;
 };
 

@@ -1,6 +1,7 @@
 #include "winapp/Unit1.h"
 
 #include "platform/Exception.h"
+#include "winapp/AccessibleName.h"
 
 #include <commctrl.h>
 
@@ -72,12 +73,43 @@ TNativeControl NativeControlOf(TControlKind kind)
     throw Exception("The form names a control of no known kind.");
 }
 
+// A function of a newer Windows than the oldest the program runs on, or
+// null where the system lacks it.
+template <class TFunction>
+TFunction* SystemFunction(const char* module, const char* name)
+{
+    const HMODULE loaded = GetModuleHandleA(module);
+    if (loaded == nullptr)
+        return nullptr;
+    // Through the generic function type, as the system names the real one.
+    return reinterpret_cast<TFunction*>(reinterpret_cast<void (*)()>(GetProcAddress(loaded, name)));
+}
+
+// The DPI of the monitor the window is on (Windows 10 1607 on), or else the
+// system's.
 int DpiOf(HWND window)
 {
+    static auto* const getDpiForWindow = SystemFunction<UINT WINAPI(HWND)>("user32.dll", "GetDpiForWindow");
+    if (getDpiForWindow != nullptr)
+        return static_cast<int>(getDpiForWindow(window));
     const HDC context = GetDC(window);
     const int dpi = GetDeviceCaps(context, LOGPIXELSY);
     ReleaseDC(window, context);
     return dpi;
+}
+
+// The outer size of a window whose client area is `client`, with the frame
+// of `dpi` where the system scales frames by monitor.
+SIZE OuterSize(SIZE client, DWORD style, int dpi)
+{
+    static auto* const adjustForDpi = SystemFunction<BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT)>(
+        "user32.dll", "AdjustWindowRectExForDpi");
+    RECT frame{0, 0, client.cx, client.cy};
+    if (adjustForDpi != nullptr)
+        adjustForDpi(&frame, style, FALSE, 0, static_cast<UINT>(dpi));
+    else
+        AdjustWindowRectEx(&frame, style, FALSE, 0);
+    return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 ByteString TextOf(HWND control)
@@ -113,22 +145,22 @@ void AppendLines(HWND listBox, std::span<const std::string_view> lines)
 TForm1::TForm1(TSocketLibrary& sockets, TEndpoint resolver)
     : window_(CreateFormWindow()), command_(*this, sockets, std::move(resolver))
 {
-    dpi_ = DpiOf(window_.get());
-    // 8 points are 11 pixels at 96 dpi, scaled as every other size.
-    font_.reset(CreateFontA(-Scaled(MulDiv(Unit1::Form.FontPoints, USER_DEFAULT_SCREEN_DPI, 72)), 0, 0, 0, FW_NORMAL,
-                            FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Unit1::Form.FontFamily));
-    if (!font_)
-        throw Exception("The form's font could not be made.");
     CreateControls();
-    RECT frame{0, 0, Scaled(Unit1::Form.ClientWidth), Scaled(Unit1::Form.ClientHeight)};
-    AdjustWindowRectEx(&frame, FormStyle, FALSE, 0);
+    LayOut(DpiOf(window_.get()));
+    const SIZE outer =
+        OuterSize({Scaled(Unit1::Form.ClientWidth), Scaled(Unit1::Form.ClientHeight)}, FormStyle, dpi_);
     // Sizing the window places the status bar along its bottom edge.
-    SetWindowPos(window_.get(), nullptr, Scaled(FormPlace.x), Scaled(FormPlace.y), frame.right - frame.left,
-                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window_.get(), nullptr, Scaled(FormPlace.x), Scaled(FormPlace.y), outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TForm1::~TForm1() = default;
+// The window goes first, while the whole form still lives, and detached from
+// it: what the window is sent on its way out reaches no handler.
+TForm1::~TForm1()
+{
+    SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+    window_.reset();
+}
 
 HWND TForm1::CreateFormWindow()
 {
@@ -146,21 +178,19 @@ void TForm1::CreateControls()
         const TControlDescription& control = Unit1::Controls[index];
         const TNativeControl native = NativeControlOf(control.Kind);
         const bool tabStop = std::ranges::find(Unit1::TabOrder, index) != Unit1::TabOrder.end();
+        // Placed by LayOut.
         const HWND handle = CreateWindowExA(
             native.ExStyle, native.ClassName, control.Text,
-            WS_CHILD | WS_VISIBLE | native.Style | (tabStop ? WS_TABSTOP : 0), Scaled(control.Place.Left),
-            Scaled(control.Place.Top), Scaled(control.Place.Width), Scaled(control.Place.Height), window_.get(),
+            WS_CHILD | WS_VISIBLE | native.Style | (tabStop ? WS_TABSTOP : 0), 0, 0, 0, 0, window_.get(),
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(FirstControlId) + static_cast<INT_PTR>(index)),
             GetModuleHandleA(nullptr), nullptr);
         if (handle == nullptr)
             throw Exception(std::string("The control ") + control.Name + " could not be created.");
         controls_[index] = handle;
-        SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         if (control.Kind == TControlKind::EditBox)
             SendMessageA(handle, EM_SETLIMITTEXT, 0, 0);  // no limit
-        // After the font, which sets an item height of its own.
-        if (control.Kind == TControlKind::ListBox)
-            SendMessageA(handle, LB_SETITEMHEIGHT, 0, Scaled(ListItemHeight));
+        if (*control.AccessibleName != '\0')
+            GiveAccessibleName(handle, control.AccessibleName);
     }
     // The tab key follows the order of the windows.
     HWND previous = HWND_TOP;
@@ -168,6 +198,40 @@ void TForm1::CreateControls()
         SetWindowPos(controls_[index], previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         previous = controls_[index];
     }
+}
+
+void TForm1::LayOut(int dpi)
+{
+    dpi_ = dpi;
+    // 8 points are 11 pixels at 96 dpi, scaled as every other size.
+    std::unique_ptr<std::remove_pointer_t<HFONT>, TFontDeleter> font(
+        CreateFontA(-Scaled(MulDiv(Unit1::Form.FontPoints, USER_DEFAULT_SCREEN_DPI, 72)), 0, 0, 0, FW_NORMAL, FALSE,
+                    FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_DONTCARE, Unit1::Form.FontFamily));
+    if (!font)
+        throw Exception("The form's font could not be made.");
+    for (std::size_t index = 0; index < Unit1::ControlCount; ++index) {
+        const TControlDescription& control = Unit1::Controls[index];
+        const HWND handle = controls_[index];
+        SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+        // After the font, which sets an item height of its own.
+        if (control.Kind == TControlKind::ListBox)
+            SendMessageA(handle, LB_SETITEMHEIGHT, 0, Scaled(ListItemHeight));
+        MoveWindow(handle, Scaled(control.Place.Left), Scaled(control.Place.Top), Scaled(control.Place.Width),
+                   Scaled(control.Place.Height), TRUE);
+    }
+    font_ = std::move(font);
+    PlaceStatusBar();
+}
+
+// Every control keeps its place but the status bar, which runs along the
+// bottom edge at full width.
+void TForm1::PlaceStatusBar() const
+{
+    RECT client;
+    GetClientRect(window_.get(), &client);
+    const int height = Scaled(Unit1::Controls[Unit1::StatusBar1].Place.Height);
+    MoveWindow(Control(Unit1::StatusBar1), 0, client.bottom - height, client.right, height, TRUE);
 }
 
 int TForm1::Scaled(int pixelsAt96Dpi) const
@@ -209,7 +273,7 @@ void TForm1::SetStatusText(const ByteString& text)
 
 void TForm1::MessageDlg(const ByteString& text)
 {
-    dnspeek::MessageDlg(text);
+    dnspeek::MessageDlg(Handle(), text);
 }
 
 // An error of a handler ends there and goes to the application's error box:
@@ -227,7 +291,7 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LP
     try {
         return form->HandleMessage(window, message, wParam, lParam);
     } catch (const std::exception& error) {
-        TApplication::ShowException(error);
+        TApplication::ShowException(error, window);
         return 0;
     }
 }
@@ -242,13 +306,18 @@ LRESULT TForm1::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         }
         break;
     case WM_SIZE:
-        // Every control keeps its place but the status bar, which runs along
-        // the bottom edge at full width.
-        if (const HWND bar = Control(Unit1::StatusBar1); bar != nullptr) {
-            const int height = Scaled(Unit1::Controls[Unit1::StatusBar1].Place.Height);
-            MoveWindow(bar, 0, HIWORD(lParam) - height, LOWORD(lParam), height, TRUE);
-        }
+        if (Control(Unit1::StatusBar1) != nullptr)
+            PlaceStatusBar();
         return 0;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scale: the whole form at the new
+        // DPI, in the place the system suggests for it.
+        LayOut(HIWORD(wParam));
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     case WM_ACTIVATE:
         // The focus leaves with the form and comes back where it was, on the
         // first control in tab order at first.

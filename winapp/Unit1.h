@@ -17,8 +17,8 @@
 namespace dnspeek {
 
 // The main window on the native controls: the controls of the form
-// description (app/Unit1.ui), laid out at the window's DPI, and the lookup
-// behind Button1.
+// description (app/Unit1.ui), laid out at the DPI of the monitor it is on,
+// named for screen readers, and the lookup behind Button1.
 class TForm1 final : public TForm, public TLookupWindow {
 public:
     // Every lookup goes through `sockets` to `resolver`; tests pass a socket
@@ -52,16 +52,20 @@ private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     HWND CreateFormWindow();
     void CreateControls();
+    // Places, font and list line heights of every control for `dpi`.
+    void LayOut(int dpi);
+    void PlaceStatusBar() const;
     [[nodiscard]] int Scaled(int pixelsAt96Dpi) const;
 
-    // Freed after the window and the controls that use it.
+    // Freed after the window and the controls that use it; replaced when the
+    // DPI changes, once no control uses it any more.
     std::unique_ptr<std::remove_pointer_t<HFONT>, TFontDeleter> font_;
+    std::unique_ptr<std::remove_pointer_t<HWND>, TWindowDestroyer> window_;
     // Owned by the form's window, which destroys them with itself.
     std::array<HWND, Unit1::ControlCount> controls_{};
     // The control that had the focus when the form was last deactivated.
     HWND focused_ = nullptr;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
-    std::unique_ptr<std::remove_pointer_t<HWND>, TWindowDestroyer> window_;
     TLookupCommand command_;
 };
 

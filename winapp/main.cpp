@@ -17,7 +17,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         Application.CreateForm(dnspeek::Form1, Sockets, dnspeek::ResolverEndpoint);
         Application.Run();
     } catch (const dnspeek::Exception& error) {
-        dnspeek::TApplication::ShowException(error);
+        dnspeek::TApplication::ShowException(error, nullptr);
     }
     return 0;
 }

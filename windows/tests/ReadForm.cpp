@@ -1,8 +1,10 @@
-// Reads dnspeek's window "Form1" from another process, through window
-// messages alone, as the installed test under Wine sees it: where each
-// control is on the screen, the texts of the edit boxes and the status bar,
-// and every line of both list boxes. Prints one JSON object, each text as the
-// hex of its bytes (the window shows bytes of the ANSI code page).
+// Reads dnspeek's window "Form1" from another process, as the installed test
+// under Wine sees it: through window messages, where each control is on the
+// screen, the texts of the edit boxes and the status bar, and every line of
+// both list boxes; through Active Accessibility, as a screen reader does,
+// each control's name; and how many child windows the form has and the
+// style of its button. Prints one JSON object, each text as the hex of its
+// bytes (the window shows bytes of the ANSI code page).
 //
 //   ReadForm.exe           waits up to 20 s for Form1 to appear, then prints
 //   ReadForm.exe LINES     waits up to 20 s for Form1, then up to 10 s for
@@ -15,8 +17,9 @@
 // of the two edit boxes txtHostName is the upper, of the two list boxes
 // ListBox1 is the left one.
 #include <windows.h>
-// After windows.h, which it needs.
+// After windows.h, which they need.
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +38,7 @@ struct Control {
 
 struct Form {
   HWND Window = nullptr;
+  int Children = 0;
   Control txtHostName, Edit1, Button1, ListBox1, ListBox2, StatusBar1;
 };
 
@@ -99,6 +103,7 @@ std::vector<std::string> Lines(HWND listBox) {
 BOOL CALLBACK AddChild(HWND child, LPARAM form) {
   auto& found = *reinterpret_cast<Form*>(form);
   if (GetParent(child) != found.Window) return TRUE;
+  ++found.Children;
   char className[64] = {};
   GetClassNameA(child, className, sizeof className);
   Control control{child, {}};
@@ -131,7 +136,28 @@ void PrintControl(const char* name, const Control& control, const char* contents
   std::printf("\"%s\": {\"rect\": [%ld, %ld, %ld, %ld], %s}", name, r.left, r.top, r.right, r.bottom, contents);
 }
 
-std::string TextMember(HWND window) { return "\"text\": \"" + Hex(WindowText(window)) + "\""; }
+// The name a screen reader says for the control, asked across the process
+// boundary as it asks.
+std::string AccessibleName(HWND control) {
+  IAccessible* accessible = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                        reinterpret_cast<void**>(&accessible))))
+    Fail("a control gave no accessible object");
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  const HRESULT named = accessible->get_accName(self, &name);
+  accessible->Release();
+  if (FAILED(named)) Fail("an accessible object gave no name");
+  const std::wstring text = name != nullptr ? std::wstring(name, SysStringLen(name)) : std::wstring();
+  SysFreeString(name);
+  return Ansi(text);
+}
+
+std::string TextMember(HWND window) {
+  return "\"text\": \"" + Hex(WindowText(window)) + "\", \"name\": \"" + Hex(AccessibleName(window)) + "\"";
+}
 
 std::string LinesMember(HWND listBox) {
   std::string member = "\"lines\": [";
@@ -141,12 +167,13 @@ std::string LinesMember(HWND listBox) {
     member += "\"" + Hex(line) + "\"";
     separator = ", ";
   }
-  return member + "]";
+  return member + "], \"name\": \"" + Hex(AccessibleName(listBox)) + "\"";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) Fail("COM is not available");
   Form form;
   for (int tries = 0; form.Window == nullptr; ++tries) {
     form.Window = FindWindowA(nullptr, "Form1");
@@ -169,7 +196,8 @@ int main(int argc, char** argv) {
 
   DWORD processId = 0;
   GetWindowThreadProcessId(form.Window, &processId);
-  std::printf("{\"process\": %lu, ", processId);
+  const auto buttonType = static_cast<unsigned long>(GetWindowLongA(form.Button1.Window, GWL_STYLE) & BS_TYPEMASK);
+  std::printf("{\"process\": %lu, \"children\": %d, \"buttonType\": %lu, ", processId, form.Children, buttonType);
   Control whole{form.Window, {}};
   GetWindowRect(form.Window, &whole.Rect);
   PrintControl("Form1", whole, TextMember(form.Window).c_str());

@@ -56,6 +56,8 @@ UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\
 SHORTCUTS = ("ProgramData/Microsoft/Windows/Start Menu/Programs/dnspeek.lnk",
              "users/*/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/dnspeek.lnk")
 REGISTRY_FILES = ("system.reg", "user.reg", "userdef.reg")
+# A button's type in its style: a plain push button, not a default one.
+BS_PUSHBUTTON = 0
 
 
 def wine(*arguments):
@@ -173,8 +175,9 @@ class Window:
         shown = json.loads(self.run())
         for control in shown.values():
             if isinstance(control, dict):
-                if "text" in control:
-                    control["text"] = bytes.fromhex(control["text"]).decode("latin-1")
+                for member in ("text", "name"):
+                    if member in control:
+                        control[member] = bytes.fromhex(control[member]).decode("latin-1")
                 if "lines" in control:
                     control["lines"] = [bytes.fromhex(line).decode("latin-1") for line in control["lines"]]
         return shown
@@ -237,6 +240,24 @@ def check_case(window, case, log_path):
     return problems, waited, lines[-1] if lines else None
 
 
+# What a screen reader says for each control; the button is named by its
+# caption.
+ACCESSIBLE_NAMES = {"txtHostName": "Host name", "Button1": "Button1", "ListBox1": "Results",
+                    "ListBox2": "Reply bytes", "Edit1": "Query type"}
+
+
+def check_accessible(shown):
+    """The names a screen reader reads from another process, and a form of
+    six child windows whose button is a plain push button."""
+    names = {control: shown[control]["name"] for control in ACCESSIBLE_NAMES}
+    if names != ACCESSIBLE_NAMES:
+        raise Failure(f"screen readers read the names {names}; expected {ACCESSIBLE_NAMES}")
+    if shown["children"] != 6 or shown["buttonType"] != BS_PUSHBUTTON:
+        raise Failure(f"the form has {shown['children']} child windows and a button of type {shown['buttonType']};"
+                      f" expected 6 and a plain push button ({BS_PUSHBUTTON})")
+    print(f"ok   screen readers read {', '.join(ACCESSIBLE_NAMES.values())}; six child windows; a plain push button")
+
+
 def check(reader, log_path):
     refuse_unless_lo_alone("click")
     window = Window(reader)
@@ -244,6 +265,7 @@ def check(reader, log_path):
     start = (shown["Edit1"]["text"], shown["ListBox1"]["lines"], shown["ListBox2"]["lines"], shown["StatusBar1"]["text"])
     if start != ("15", [], [], ""):
         raise Failure(f"at start the type, ListBox1, ListBox2 and the status bar show {start}; expected ('15', [], [], '')")
+    check_accessible(shown)
     return check_cases(lambda case: check_case(window, case, log_path), log_path)
 
 

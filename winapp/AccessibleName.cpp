@@ -1,0 +1,202 @@
+#include "winapp/AccessibleName.h"
+
+#include "platform/Exception.h"
+
+// After windows.h, which they need.
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace dnspeek {
+
+namespace {
+
+// Whether a child id names the control itself rather than one of its items.
+bool IsSelf(const VARIANT& child)
+{
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-union-access): the type says which member holds the id.
+    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+}
+
+struct TReleaser {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+
+// The control's standard accessible object with another name: the role,
+// value, state, place and every other answer stay the standard control's.
+// Served on the window's thread alone, so its count needs no lock.
+class TNamedAccessible final : public IAccessible {
+public:
+    TNamedAccessible(IAccessible* standard, const char* name) noexcept : standard_(standard), name_(name) {}
+    // Deleted by its last Release alone.
+    virtual ~TNamedAccessible() = default;
+    TNamedAccessible(const TNamedAccessible&) = delete;
+    TNamedAccessible& operator=(const TNamedAccessible&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override
+    {
+        if (object == nullptr)
+            return E_POINTER;
+        if (interfaceId != IID_IUnknown && interfaceId != IID_IDispatch && interfaceId != IID_IAccessible) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IAccessible*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
+    {
+        if (!IsSelf(child))
+            return standard_->get_accName(child, name);
+        if (name == nullptr)
+            return E_POINTER;
+        const std::size_t length = std::strlen(name_);
+        *name = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+        if (*name == nullptr)
+            return E_OUTOFMEMORY;
+        // ASCII, which widens byte by byte.
+        std::copy(name_, name_ + length, *name);
+        return S_OK;
+    }
+
+    // Everything else as the standard object answers it.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return standard_->GetTypeInfoCount(count); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override
+    {
+        return standard_->GetTypeInfo(index, locale, info);
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID interfaceId, LPOLESTR* names, UINT count, LCID locale,
+                                            DISPID* ids) override
+    {
+        return standard_->GetIDsOfNames(interfaceId, names, count, locale, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID interfaceId, LCID locale, WORD flags, DISPPARAMS* parameters,
+                                     VARIANT* result, EXCEPINFO* exception, UINT* wrongArgument) override
+    {
+        return standard_->Invoke(id, interfaceId, locale, flags, parameters, result, exception, wrongArgument);
+    }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return standard_->get_accParent(parent); }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override { return standard_->get_accChildCount(count); }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override
+    {
+        return standard_->get_accChild(child, object);
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override
+    {
+        return standard_->get_accValue(child, value);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override
+    {
+        return standard_->get_accDescription(child, description);
+    }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
+    {
+        return standard_->get_accRole(child, role);
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override
+    {
+        return standard_->get_accState(child, state);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override
+    {
+        return standard_->get_accHelp(child, help);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override
+    {
+        return standard_->get_accHelpTopic(file, child, topic);
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override
+    {
+        return standard_->get_accKeyboardShortcut(child, shortcut);
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override { return standard_->get_accFocus(child); }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override
+    {
+        return standard_->get_accSelection(children);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override
+    {
+        return standard_->get_accDefaultAction(child, action);
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override
+    {
+        return standard_->accSelect(flags, child);
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override
+    {
+        return standard_->accLocation(left, top, width, height, child);
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override
+    {
+        return standard_->accNavigate(direction, start, end);
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(LONG left, LONG top, VARIANT* child) override
+    {
+        return standard_->accHitTest(left, top, child);
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override
+    {
+        return standard_->accDoDefaultAction(child);
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override
+    {
+        return standard_->put_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override
+    {
+        return standard_->put_accValue(child, value);
+    }
+
+private:
+    std::unique_ptr<IAccessible, TReleaser> standard_;
+    const char* name_;
+    ULONG references_ = 1;
+};
+
+// A screen reader asks the control for its accessible object with
+// WM_GETOBJECT; the answer is the named one.
+LRESULT CALLBACK AnswerWithName(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                DWORD_PTR name) noexcept
+{
+    if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+        void* standard = nullptr;
+        if (SUCCEEDED(CreateStdAccessibleObject(control, OBJID_CLIENT, IID_IAccessible, &standard))) {
+            auto* named = new (std::nothrow)
+                TNamedAccessible(static_cast<IAccessible*>(standard), reinterpret_cast<const char*>(name));
+            if (named == nullptr) {
+                static_cast<IAccessible*>(standard)->Release();
+                return 0;
+            }
+            const LRESULT answer = LresultFromObject(IID_IAccessible, wParam, named);
+            named->Release();
+            return answer;
+        }
+    }
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(control, AnswerWithName, id);
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+}  // namespace
+
+void GiveAccessibleName(HWND control, const char* name)
+{
+    if (SetWindowSubclass(control, AnswerWithName, 0, reinterpret_cast<DWORD_PTR>(name)) == FALSE)
+        throw Exception("The accessible name of a control could not be set.");
+}
+
+}  // namespace dnspeek
