@@ -86,14 +86,36 @@ void PrintTo(const TDrawnFont& font, std::ostream* out)
          << font.weight << ' ' << int{font.charSet};
 }
 
-TDrawnFont DrawnFont(HDC context)
+// What the system draws with for `font`, which a missing face or size
+// silently replaces.
+TDrawnFont DrawnFont(HDC context, HFONT font)
 {
+    const HGDIOBJ previous = SelectObject(context, font);
     char face[LF_FACESIZE] = {};
     GetTextFaceA(context, sizeof face, face);
     TEXTMETRICA metrics{};
     GetTextMetricsA(context, &metrics);
+    SelectObject(context, previous);
     return {face,           metrics.tmHeight, metrics.tmInternalLeading, metrics.tmAveCharWidth,
             metrics.tmWeight, metrics.tmCharSet};
+}
+
+// The form's font, 8-point MS Sans Serif (11 pixels at 96 dpi), as the
+// system draws it at `dpi`.
+TDrawnFont FormFontAt(HDC context, int dpi)
+{
+    const HFONT described = CreateFontA(-Scaled(11, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                        DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    TDrawnFont drawn = DrawnFont(context, described);
+    DeleteObject(described);
+    return drawn;
+}
+
+HFONT FontOf(HWND control)
+{
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the font comes as the message's result.
+    return reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
 }
 
 // What a modal box showed before it was closed.
@@ -261,26 +283,16 @@ TEST_F(TForm1Test, LayoutFontAndTextsHoldAtTheWindowsDpi)
     ExpectControlsInTheirPlaces();
     EXPECT_EQ(GetClassLongPtrA(form->Handle(), GCLP_HBRBACKGROUND), ULONG_PTR{COLOR_BTNFACE + 1});
 
-    // 8-point MS Sans Serif, 11 pixels high at 96 dpi, or what stands in for it.
-    const HFONT described = CreateFontA(-Scaled(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                        DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
-    const HGDIOBJ screenFont = SelectObject(screen, described);
-    const TDrawnFont formFont = DrawnFont(screen);
-    SelectObject(screen, screenFont);
-    DeleteObject(described);
-
+    const TDrawnFont formFont = FormFontAt(screen, ExpectedDpi());
     form->SetStatusText("Windows Sockets can not be closed.");
     SetText(Unit1::txtHostName, "www.example.com");
     for (const Unit1::TControlIndex control :
          {Unit1::txtHostName, Unit1::Button1, Unit1::StatusBar1, Unit1::ListBox1, Unit1::ListBox2, Unit1::Edit1}) {
         SCOPED_TRACE(Unit1::Controls[control].Name);
-        // NOLINTNEXTLINE(performance-no-int-to-ptr): the font comes as the message's result.
-        auto* const font = reinterpret_cast<HFONT>(SendMessageA(Control(control), WM_GETFONT, 0, 0));
+        const HFONT font = FontOf(Control(control));
         ASSERT_NE(font, nullptr);
-        // What the control draws with is what the system gives for the form's font.
+        EXPECT_EQ(DrawnFont(screen, font), formFont);
         const HGDIOBJ previous = SelectObject(screen, font);
-        EXPECT_EQ(DrawnFont(screen), formFont);
         const std::string text = Text(Control(control));
         SIZE extent;
         GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &extent);
@@ -468,13 +480,12 @@ TEST_F(TForm1Test, AChangeOfDpiLaysTheFormOutAgain)
         GetClientRect(form->Handle(), &client);
         EXPECT_EQ(client, Rectangle(0, 0, 441, 292, dpi));
         ExpectControlsInTheirPlaces(dpi);
-        for (std::size_t index = 0; index < Unit1::ControlCount; ++index) {
-            // NOLINTNEXTLINE(performance-no-int-to-ptr): the font comes as the message's result.
-            auto* const font = reinterpret_cast<HFONT>(SendMessageA(form->Control(static_cast<Unit1::TControlIndex>(index)), WM_GETFONT, 0, 0));
-            LOGFONTA description{};
-            ASSERT_NE(GetObjectA(font, sizeof description, &description), 0);
-            EXPECT_EQ(description.lfHeight, -Scaled(11, dpi)) << Unit1::Controls[index].Name;
-        }
+        const HDC screen = GetDC(form->Handle());
+        const TDrawnFont formFont = FormFontAt(screen, dpi);
+        for (std::size_t index = 0; index < Unit1::ControlCount; ++index)
+            EXPECT_EQ(DrawnFont(screen, FontOf(Control(static_cast<Unit1::TControlIndex>(index)))), formFont)
+                << Unit1::Controls[index].Name;
+        ReleaseDC(form->Handle(), screen);
         for (const Unit1::TControlIndex listBox : {Unit1::ListBox1, Unit1::ListBox2})
             EXPECT_EQ(SendMessageA(Control(listBox), LB_GETITEMHEIGHT, 0, 0), Scaled(13, dpi));
         frame = now;

@@ -21,6 +21,8 @@ namespace {
 #ifdef _WIN32
 
 static_assert(sizeof(TNativeSocket) == sizeof(SOCKET));
+// A socket that could not be opened is NoSocket on both systems.
+static_assert(INVALID_SOCKET == TNativeSocket(-1));
 using TAddressLength = int;
 using TDataLength = int;
 
@@ -41,8 +43,7 @@ const struct TSocketsStarted {
 
 TNativeSocket OpenSocket()
 {
-    const SOCKET opened = ::socket(AF_INET, SOCK_DGRAM, 0);
-    return opened == INVALID_SOCKET ? TNativeSocket(-1) : opened;
+    return ::socket(AF_INET, SOCK_DGRAM, 0);
 }
 
 void CloseSocket(TNativeSocket socket)
