@@ -1,11 +1,14 @@
 #include "winapp/Unit1Form.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 namespace dnspeek {
@@ -59,6 +62,20 @@ TEST(ProgramTest, StartsWithTheFocusOnTheHostNameAndEndsWithZeroWhenClosed)
     SendMessageA(input.hwndFocus, WM_GETTEXT, sizeof focusText, reinterpret_cast<LPARAM>(focusText));
     EXPECT_EQ(ClassOf(input.hwndFocus), "Edit");
     EXPECT_STREQ(focusText, Unit1::Controls[Unit1::txtHostName].Text);
+    // Its name as a screen reader reads it, from another process.
+    IAccessible* accessible = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(input.hwndFocus, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                         reinterpret_cast<void**>(&accessible)),
+              S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;  // NOLINT(cppcoreguidelines-pro-type-union-access): the type says which member.
+    BSTR name = nullptr;
+    EXPECT_EQ(accessible->get_accName(self, &name), S_OK);
+    const std::string_view expectedName = Unit1::Controls[Unit1::txtHostName].AccessibleName;
+    EXPECT_EQ(std::wstring(name != nullptr ? name : L""), std::wstring(expectedName.begin(), expectedName.end()));
+    SysFreeString(name);
+    accessible->Release();
 
     PostMessageA(input.hwndActive, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForSingleObject(process.get(), 30'000), WAIT_OBJECT_0);

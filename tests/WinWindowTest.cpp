@@ -532,6 +532,21 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
         standard->Release();
         accessible->Release();
     }
+    // A line of a list keeps the standard object's name: its text on
+    // Windows, none under Wine 8; never the list's own.
+    form->AppendResultLine("Search : ab.cde....   Find : mx.ab.cde");
+    IAccessible* list = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(Control(Unit1::ListBox1), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                         reinterpret_cast<void**>(&list)),
+              S_OK);
+    VARIANT firstLine{};
+    firstLine.vt = VT_I4;
+    firstLine.lVal = 1;
+    BSTR lineName = nullptr;
+    (void)list->get_accName(firstLine, &lineName);
+    EXPECT_NE(std::wstring(lineName != nullptr ? lineName : L""), L"Results");
+    SysFreeString(lineName);
+    list->Release();
     // NOLINTEND(cppcoreguidelines-pro-type-union-access)
 }
 
