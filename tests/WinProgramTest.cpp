@@ -68,8 +68,10 @@ TEST(ProgramTest, StartsWithTheFocusOnTheHostNameAndEndsWithZeroWhenClosed)
                                          reinterpret_cast<void**>(&accessible)),
               S_OK);
     VARIANT self{};
+    // NOLINTBEGIN(cppcoreguidelines-pro-type-union-access): a VARIANT's type says which member it holds.
     self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;  // NOLINT(cppcoreguidelines-pro-type-union-access): the type says which member.
+    self.lVal = CHILDID_SELF;
+    // NOLINTEND(cppcoreguidelines-pro-type-union-access)
     BSTR name = nullptr;
     EXPECT_EQ(accessible->get_accName(self, &name), S_OK);
     const std::string_view expectedName = Unit1::Controls[Unit1::txtHostName].AccessibleName;
