@@ -183,17 +183,24 @@ LRESULT NamedObject(HWND control, const char* name, WPARAM flags)
     return answer;
 }
 
+// The control's window procedure replaced by `windowProc`; the one it had.
+WNDPROC ReplaceWindowProc(HWND control, WNDPROC windowProc)
+{
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProc)));
+    if (previous == nullptr)
+        throw Exception("The accessible name of a control could not be set.");
+    return previous;
+}
+
 }  // namespace
 
-TAccessibleName::TAccessibleName(HWND control, const char* name) : control_(control), name_(name)
+// No message comes between the two: both are set before the control is sent
+// the next one.
+TAccessibleName::TAccessibleName(HWND control, const char* name)
+    : control_(control), name_(name), standardProc_(ReplaceWindowProc(control, &TAccessibleName::WindowProc))
 {
     SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    standardProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TAccessibleName::WindowProc)));
-    if (standardProc_ == nullptr) {
-        SetWindowLongPtrA(control, GWLP_USERDATA, 0);
-        throw Exception("The accessible name of a control could not be set.");
-    }
 }
 
 TAccessibleName::~TAccessibleName()
