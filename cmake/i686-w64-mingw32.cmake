@@ -15,15 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The stack protector and fortified calls, for the program and its tests
-# alike: the runtime's checks (libssp) are linked in, and the guard's random
-# value comes from ADVAPI32. Fortify needs optimisation, which every windows
-# preset has (Release). CMake passes these flags to the link too, which is
-# what brings in libssp.
-set(CMAKE_CXX_FLAGS_INIT "-fstack-protector-strong -D_FORTIFY_SOURCE=2")
 # The C and C++ runtimes and winpthread linked in: the .exe needs no DLL
-# beyond those every Windows has. The header names the oldest Windows those
-# DLLs' imports exist on, Vista (6.0), so that an older one refuses the
-# program plainly instead of failing on a missing entry point.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ \
--Wl,--major-os-version,6,--minor-os-version,0,--major-subsystem-version,6,--minor-subsystem-version,0")
+# beyond those every Windows has.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
