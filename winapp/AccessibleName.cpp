@@ -2,8 +2,7 @@
 
 #include "platform/Exception.h"
 
-// After windows.h, which they need.
-#include <commctrl.h>
+// After windows.h, which it needs.
 #include <oleacc.h>
 
 #include <algorithm>
@@ -167,36 +166,69 @@ private:
     ULONG references_ = 1;
 };
 
-// A screen reader asks the control for its accessible object with
-// WM_GETOBJECT; the answer is the named one.
-LRESULT CALLBACK AnswerWithName(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                DWORD_PTR name) noexcept
+// The answer to WM_GETOBJECT for the control's client area, or 0 when
+// there is none: the control's standard object under `name`.
+LRESULT NamedObject(HWND control, const char* name, WPARAM flags)
 {
-    if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
-        void* standard = nullptr;
-        if (SUCCEEDED(CreateStdAccessibleObject(control, OBJID_CLIENT, IID_IAccessible, &standard))) {
-            auto* named = new (std::nothrow)
-                TNamedAccessible(static_cast<IAccessible*>(standard), reinterpret_cast<const char*>(name));
-            if (named == nullptr) {
-                static_cast<IAccessible*>(standard)->Release();
-                return 0;
-            }
-            const LRESULT answer = LresultFromObject(IID_IAccessible, wParam, named);
-            named->Release();
-            return answer;
-        }
+    void* standard = nullptr;
+    if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, IID_IAccessible, &standard)))
+        return 0;
+    auto* named = new (std::nothrow) TNamedAccessible(static_cast<IAccessible*>(standard), name);
+    if (named == nullptr) {
+        static_cast<IAccessible*>(standard)->Release();
+        return 0;
     }
-    if (message == WM_NCDESTROY)
-        RemoveWindowSubclass(control, AnswerWithName, id);
-    return DefSubclassProc(control, message, wParam, lParam);
+    const LRESULT answer = LresultFromObject(IID_IAccessible, flags, named);
+    named->Release();
+    return answer;
+}
+
+// The control's window procedure replaced by `windowProc`; the one it had.
+WNDPROC ReplaceWindowProc(HWND control, WNDPROC windowProc)
+{
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProc)));
+    if (previous == nullptr)
+        throw Exception("The accessible name of a control could not be set.");
+    return previous;
 }
 
 }  // namespace
 
-void GiveAccessibleName(HWND control, const char* name)
+// No message comes between the two: both are set before the control is sent
+// the next one.
+TAccessibleName::TAccessibleName(HWND control, const char* name)
+    : control_(control), name_(name), standardProc_(ReplaceWindowProc(control, &TAccessibleName::WindowProc))
 {
-    if (SetWindowSubclass(control, AnswerWithName, 0, reinterpret_cast<DWORD_PTR>(name)) == FALSE)
-        throw Exception("The accessible name of a control could not be set.");
+    SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TAccessibleName::~TAccessibleName()
+{
+    if (control_ != nullptr)
+        Detach();
+}
+
+void TAccessibleName::Detach()
+{
+    SetWindowLongPtrA(control_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(standardProc_));
+    SetWindowLongPtrA(control_, GWLP_USERDATA, 0);
+    control_ = nullptr;
+}
+
+// A screen reader asks the control for its accessible object with
+// WM_GETOBJECT.
+LRESULT CALLBACK TAccessibleName::WindowProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    auto* self = reinterpret_cast<TAccessibleName*>(GetWindowLongPtrA(control, GWLP_USERDATA));
+    if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+        if (const LRESULT answer = NamedObject(control, self->name_, wParam); answer != 0)
+            return answer;
+    }
+    const WNDPROC standardProc = self->standardProc_;
+    if (message == WM_NCDESTROY)
+        self->Detach();
+    return CallWindowProcA(standardProc, control, message, wParam, lParam);
 }
 
 }  // namespace dnspeek

@@ -8,7 +8,26 @@ namespace dnspeek {
 // text does not name it (an edit box's text is what was typed, a list box
 // has none). Read through Microsoft Active Accessibility, from this process
 // or another; all else the control's standard accessible object answers.
-// `name` is ASCII and lives as long as the program.
-void GiveAccessibleName(HWND control, const char* name);
+//
+// The control is subclassed while both live. Its window procedure is
+// replaced by an ANSI one that passes every other message on as it came, so
+// that the thousands of lines a list box takes cost no more than before.
+class TAccessibleName {
+public:
+    // `name` is ASCII and outlives this.
+    TAccessibleName(HWND control, const char* name);
+    ~TAccessibleName();
+    TAccessibleName(const TAccessibleName&) = delete;
+    TAccessibleName& operator=(const TAccessibleName&) = delete;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // The control's own window procedure back, and this out of its reach.
+    void Detach();
+
+    HWND control_;
+    const char* name_;
+    WNDPROC standardProc_;
+};
 
 }  // namespace dnspeek

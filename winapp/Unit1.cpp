@@ -1,7 +1,6 @@
 #include "winapp/Unit1.h"
 
 #include "platform/Exception.h"
-#include "winapp/AccessibleName.h"
 
 #include <commctrl.h>
 
@@ -154,11 +153,9 @@ TForm1::TForm1(TSocketLibrary& sockets, TEndpoint resolver)
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The window goes first, while the whole form still lives, and detached from
-// it: what the window is sent on its way out reaches no handler.
+// The window goes first, while the whole form still lives.
 TForm1::~TForm1()
 {
-    SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
     window_.reset();
 }
 
@@ -190,7 +187,7 @@ void TForm1::CreateControls()
         if (control.Kind == TControlKind::EditBox)
             SendMessageA(handle, EM_SETLIMITTEXT, 0, 0);  // no limit
         if (*control.AccessibleName != '\0')
-            GiveAccessibleName(handle, control.AccessibleName);
+            accessibleNames_[index].emplace(handle, control.AccessibleName);
     }
     // The tab key follows the order of the windows.
     HWND previous = HWND_TOP;

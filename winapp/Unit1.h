@@ -3,6 +3,7 @@
 #include "lookup/LookupCommand.h"
 #include "lookup/LookupWindow.h"
 #include "platform/SocketLibrary.h"
+#include "winapp/AccessibleName.h"
 #include "winapp/Application.h"
 #include "winapp/Unit1Form.h"
 
@@ -10,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <type_traits>
@@ -40,8 +42,14 @@ public:
     void MessageDlg(const ByteString& text) override;
 
 private:
+    // Detached from the form first: what the window is sent on its way out
+    // reaches no handler of a form that may be partly gone.
     struct TWindowDestroyer {
-        void operator()(HWND window) const { DestroyWindow(window); }
+        void operator()(HWND window) const
+        {
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            DestroyWindow(window);
+        }
     };
     struct TFontDeleter {
         void operator()(HFONT font) const { DeleteObject(font); }
@@ -63,6 +71,7 @@ private:
     std::unique_ptr<std::remove_pointer_t<HWND>, TWindowDestroyer> window_;
     // Owned by the form's window, which destroys them with itself.
     std::array<HWND, Unit1::ControlCount> controls_{};
+    std::array<std::optional<TAccessibleName>, Unit1::ControlCount> accessibleNames_;
     // The control that had the focus when the form was last deactivated.
     HWND focused_ = nullptr;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;

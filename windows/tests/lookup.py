@@ -49,7 +49,8 @@ from lookup import (  # noqa: E402
 PREFIX = pathlib.Path(os.environ.get("WINEPREFIX", "/nonexistent"))
 DRIVE_C = PREFIX / "drive_c"
 PROGRAM_FOLDER = DRIVE_C / "Program Files" / "dnspeek"
-PROGRAM = "C:\\Program Files\\dnspeek\\dnspeek.exe"
+INSTALL_LOCATION = "C:\\Program Files\\dnspeek\\"
+PROGRAM = INSTALL_LOCATION + "dnspeek.exe"
 UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
 # The shortcut belongs in the Start menu of all users; Wine's installer puts
 # it in the user's own, as it does not yet tell the two apart.
@@ -110,7 +111,8 @@ def installed(code, version, exe, gone):
                 problems.append(f"the shortcut does not name {what} ({text})")
 
     entry = registry_values(UNINSTALL_KEY + code)
-    expected = {"DisplayName": "dnspeek", "DisplayVersion": version, "Publisher": "The dnspeek developers"}
+    expected = {"DisplayName": "dnspeek", "DisplayVersion": version, "Publisher": "The dnspeek developers",
+                "InstallLocation": INSTALL_LOCATION}
     shown = {name: (entry or {}).get(name) for name in expected}
     if shown != expected:
         problems.append(f"the installed-programs entry {code} shows {shown}, expected {expected}")
