@@ -31,6 +31,8 @@ public:
     TForm1& operator=(const TForm1&) = delete;
 
     [[nodiscard]] HWND Handle() const override { return window_.get(); }
+    // cppcheck takes an element of std::array<HWND, N> for an integer.
+    // cppcheck-suppress CastIntegerToAddressAtReturn
     [[nodiscard]] HWND Control(Unit1::TControlIndex control) const { return controls_[control]; }
 
     [[nodiscard]] ByteString HostNameText() const override;
