@@ -6,6 +6,8 @@
 // own. No form description and no lookup behind it; sizes are those at
 // 96 dpi, where it is measured.
 
+#include "bench/WinFloorWindow.h"
+
 // WSOCK32, as the program's socket library.
 #include <winsock.h>
 
@@ -47,15 +49,6 @@ struct TDeleteFont {
 };
 using TFont = std::unique_ptr<std::remove_pointer_t<HFONT>, TDeleteFont>;
 
-LRESULT CALLBACK FormLikeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_CLOSE) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -77,23 +70,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
     if (InitCommonControlsEx(&classes) == FALSE)
         return 1;
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = FormLikeWindowProc;
-    windowClass.hInstance = instance;
     // The program's icon, from the same resources.
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    // NOLINTNEXTLINE(performance-no-int-to-ptr): a system colour index stands for its brush.
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = "FormLikeWindow";
-    if (RegisterClassExA(&windowClass) == 0)
-        return 1;
-    constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    RECT frame{0, 0, 441, 292};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    const HWND window = CreateWindowExA(0, "FormLikeWindow", "Form1", style, 103, 107, frame.right - frame.left,
-                                        frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+    const HWND window =
+        dnspeek::bench::CreateFloorWindow(instance, "FormLikeWindow", LoadIconA(instance, MAKEINTRESOURCEA(1)));
     // "MS Sans Serif" of 8 points, 11 pixels at 96 dpi.
     const TFont font(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
@@ -107,13 +86,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             return 1;
         SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
     }
-    ShowWindow(window, SW_SHOWNORMAL);
-    UpdateWindow(window);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    dnspeek::bench::ShowAndServe(window);
     // While the font it uses still lives.
     DestroyWindow(window);
     CoUninitialize();
