@@ -214,11 +214,12 @@ void TForm1::LayOut(int dpi)
         // After the font, which sets an item height of its own.
         if (control.Kind == TControlKind::ListBox)
             SendMessageA(handle, LB_SETITEMHEIGHT, 0, Scaled(ListItemHeight));
-        MoveWindow(handle, Scaled(control.Place.Left), Scaled(control.Place.Top), Scaled(control.Place.Width),
-                   Scaled(control.Place.Height), TRUE);
+        // The status bar is placed by the new size that follows every layout.
+        if (control.Kind != TControlKind::StatusBar)
+            MoveWindow(handle, Scaled(control.Place.Left), Scaled(control.Place.Top), Scaled(control.Place.Width),
+                       Scaled(control.Place.Height), TRUE);
     }
     font_ = std::move(font);
-    PlaceStatusBar();
 }
 
 // Every control keeps its place but the status bar, which runs along the
