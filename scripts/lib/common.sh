@@ -61,6 +61,18 @@ need_windows_tools() {
   need_packages cmake mingw-w64 googletest wine wine64 wine32:i386 fonts-wine iproute2 xvfb xauth "$@"
 }
 
+# Wine starts a 32-bit Windows program with its 32-bit loader, which a
+# kernel without IA-32 emulation cannot start (some virtual machines switch
+# it off). There nothing can run under Wine: this stops the script with 77,
+# the status of a check that could not run. glibc's own 32-bit loader, which
+# Wine's 32-bit part brings, is the probe: it runs nothing of Wine.
+need_32bit_programs() {
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1 && return
+  echo "Not run: this machine's kernel starts no 32-bit program" \
+    "(IA-32 emulation is off), so Wine cannot run the 32-bit Windows program" >&2
+  exit 77
+}
+
 # Runs a command with an X display: a private virtual one, under which every
 # Wine program of the command runs.
 with_virtual_display() {
