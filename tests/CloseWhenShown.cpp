@@ -1,6 +1,7 @@
 // Linked with the program's own start-up (app/main.cpp): once the event loop
 // runs, closes the main window as its close button does, so that a test can
-// expect the program to end with status 0.
+// expect the program to end with status 0. The window must be the desktop
+// entry's, matched by the application id.
 
 #include <QApplication>
 #include <QTimer>
@@ -14,6 +15,8 @@ void CloseTheMainWindowOnceRunning()
     QTimer::singleShot(0, [] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (window->objectName() == QLatin1String("Form1") && window->isVisible()) {
+                if (QGuiApplication::desktopFileName() != QLatin1String(DNSPEEK_APP_ID))
+                    qFatal("the desktop file name is \"%s\", not the application id", qPrintable(QGuiApplication::desktopFileName()));
                 window->close();
                 return;
             }
