@@ -116,11 +116,14 @@ def queries(log_path):
 
 
 def find(parent, role, name=None):
-    for index in range(parent.get_child_count()):
-        child = parent.get_child_at_index(index)
-        if child.get_role_name() == role and (name is None or child.get_name() == name):
+    # By the role itself: its name differs between releases of AT-SPI
+    # ("push button" in 2.46, "button" in 2.56).
+    children = [parent.get_child_at_index(index) for index in range(parent.get_child_count())]
+    for child in children:
+        if child.get_role() == role and (name is None or child.get_name() == name):
             return child
-    raise Failure(f"no {role} {name!r} in the window")
+    shown = ", ".join(f"{child.get_role_name()} {child.get_name()!r}" for child in children)
+    raise Failure(f"no {role.value_nick} {name!r} in the window, which holds: {shown}")
 
 
 def lines(list_box):
@@ -128,7 +131,9 @@ def lines(list_box):
 
 
 def text(edit):
-    return edit.get_text(0, edit.get_character_count())
+    # Through the Text interface: AT-SPI 2.56 gives the object a get_text of
+    # its own, which takes no range.
+    return Atspi.Text.get_text(edit, 0, Atspi.Text.get_character_count(edit))
 
 
 class Window:
@@ -136,12 +141,12 @@ class Window:
 
     def __init__(self, pid):
         form = wait_until("the window on the accessibility bus", 20, lambda: self._form(pid))
-        self.host = find(form, "text", "Host name")
-        self.qtype = find(form, "text", "Query type")
-        self.button = find(form, "push button", "Button1")
-        self.results = find(form, "list", "Results")
-        self.reply_bytes = find(form, "list", "Reply bytes")
-        self.status = find(form, "status bar")
+        self.host = find(form, Atspi.Role.TEXT, "Host name")
+        self.qtype = find(form, Atspi.Role.TEXT, "Query type")
+        self.button = find(form, Atspi.Role.PUSH_BUTTON, "Button1")
+        self.results = find(form, Atspi.Role.LIST, "Results")
+        self.reply_bytes = find(form, Atspi.Role.LIST, "Reply bytes")
+        self.status = find(form, Atspi.Role.STATUS_BAR)
 
     @staticmethod
     def _form(pid):
@@ -160,7 +165,7 @@ class Window:
         return None
 
     def click(self, control):
-        box = control.get_extents(Atspi.CoordType.SCREEN)
+        box = Atspi.Component.get_extents(control, Atspi.CoordType.SCREEN)
         xdotool("mousemove", "--sync", str(box.x + box.width // 2), str(box.y + box.height // 2), "click", "1")
 
     def enter(self, edit, typed):
