@@ -143,6 +143,7 @@ TLookupResult Read(const Bytes& reply, std::string_view host = "ab.cde", std::st
     return ReadReply(test::InReplyBuffer(reply), host, type);
 }
 
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-const-or-ref-data-members): GoogleMock's matcher keeps its parameters const.
 MATCHER_P2(IsResult, questionName, foundValue, "")
 {
     *result_listener << "('" << arg.QuestionName << "', '" << arg.FoundValue << "')";
@@ -169,7 +170,7 @@ TEST(ReadReplyTest, ReadsEchoedNameAndMailExchanger)
 
     const struct {
         const char* name;
-        const Bytes& reply;
+        Bytes reply;
         std::string host;
         std::string type;
         std::string questionName;
