@@ -143,7 +143,6 @@ TLookupResult Read(const Bytes& reply, std::string_view host = "ab.cde", std::st
     return ReadReply(test::InReplyBuffer(reply), host, type);
 }
 
-// NOLINTNEXTLINE(cppcoreguidelines-avoid-const-or-ref-data-members): GoogleMock's matcher keeps its parameters const.
 MATCHER_P2(IsResult, questionName, foundValue, "")
 {
     *result_listener << "('" << arg.QuestionName << "', '" << arg.FoundValue << "')";
@@ -170,7 +169,7 @@ TEST(ReadReplyTest, ReadsEchoedNameAndMailExchanger)
 
     const struct {
         const char* name;
-        Bytes reply;
+        const Bytes& reply;
         std::string host;
         std::string type;
         std::string questionName;
