@@ -21,8 +21,6 @@ void MessageDlg(const ByteString& text);
 class TApplication {
 public:
     TApplication(int& argc, char** argv);
-    TApplication(const TApplication&) = delete;
-    TApplication& operator=(const TApplication&) = delete;
 
     void Initialize();
 

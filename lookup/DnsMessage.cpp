@@ -65,8 +65,6 @@ void EncodeName(TQueryBuffer& query, std::string_view text)
 class TReplyReader {
 public:
     explicit TReplyReader(const TReplyBuffer& buffer) : buffer_(buffer) {}
-    TReplyReader(const TReplyReader&) = delete;
-    TReplyReader& operator=(const TReplyReader&) = delete;
 
     std::uint8_t GetU8()
     {

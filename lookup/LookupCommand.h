@@ -26,8 +26,6 @@ public:
     TLookupCommand(TLookupWindow& window, TSocketLibrary& sockets,
                    TEndpoint resolver = ResolverEndpoint,
                    std::chrono::milliseconds receiveBound = ReceiveBound);
-    TLookupCommand(const TLookupCommand&) = delete;
-    TLookupCommand& operator=(const TLookupCommand&) = delete;
 
     // Raises the errors of BuildQuery, after which nothing has been sent and
     // no result line added.

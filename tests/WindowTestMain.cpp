@@ -11,8 +11,6 @@ namespace {
 class TApplicationEnvironment final : public testing::Environment {
 public:
     TApplicationEnvironment(int& argc, char** argv) : argc_(argc), argv_(argv) {}
-    TApplicationEnvironment(const TApplicationEnvironment&) = delete;
-    TApplicationEnvironment& operator=(const TApplicationEnvironment&) = delete;
 
     void SetUp() override
     {
