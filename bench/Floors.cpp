@@ -52,7 +52,10 @@ bool TPaintCounter::Settle()
     constexpr int MaxPasses = 8;
     bool painted = false;
     for (int pass = 0; pass < MaxPasses; ++pass) {
+        // Pass counts the paints of its events, which cppcheck takes for none.
+        // cppcheck-suppress knownConditionTrueFalse
         const bool paintedNow = Pass() > 0;
+        // cppcheck-suppress knownConditionTrueFalse
         if (painted && !paintedNow)
             return true;
         painted = painted || paintedNow;

@@ -133,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         const TQueryBuffer query = BuildQuery(host, type);
         Require(query.Ok() && encodable && converted);
+        // NOLINTNEXTLINE(bugprone-unchecked-optional-access): Require has trapped unless it holds a value.
         CheckQuery(query.Message(), host, *converted);
     } catch (const EConvertError&) {
         // The name is written, and so checked, before the type is read.

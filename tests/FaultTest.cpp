@@ -78,7 +78,8 @@ std::ptrdiff_t OpenDescriptors()
     };
     struct TTableHead {
         ULONG_PTR Count;
-        ULONG_PTR Reserved;
+        // Never read, but the entries start after it.
+        ULONG_PTR Reserved;  // cppcheck-suppress unusedStructMember
     };
     constexpr ULONG SystemExtendedHandleInformation = 64;
     constexpr auto TooSmall = static_cast<LONG>(0xC0000004);

@@ -164,10 +164,13 @@ TEST_F(LookupCommandTest, RejectedTextsEndTheClickBeforeAnythingIsSent)
         window.typeText = c.type;
         window.statusText = "before";
         const auto startsBefore = sockets.starts;
-        if (c.conversion)
+        // Braced: cppcheck reads EXPECT_THROW as a bare try block, which ends
+        // the if before its else.
+        if (c.conversion) {
             EXPECT_THROW(command.Button1Click(), EConvertError);
-        else
+        } else {
             EXPECT_THROW(command.Button1Click(), Exception);
+        }
         EXPECT_EQ(sockets.starts, startsBefore + 1);
     }
     EXPECT_THAT(window.resultLines, IsEmpty());

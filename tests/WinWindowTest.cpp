@@ -148,7 +148,7 @@ BOOL CALLBACK CloseDialogBox(HWND window, LPARAM)
         if (std::string(className) == "Button")
             ++box.buttons;
         // NOLINTNEXTLINE(performance-no-int-to-ptr): the icon comes as the message's result.
-        auto* const icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+        const auto* const icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
         box.errorIcon = box.errorIcon || (icon != nullptr && icon == LoadIconA(nullptr, IDI_ERROR));
     }
     BoxesSeen->push_back(box);
