@@ -49,28 +49,32 @@ need_build_tools() {
   need_packages ninja-build
 }
 
-# The cross compiler, GoogleTest's sources for it, and Wine with its 32-bit
-# part (from the i386 architecture) on a virtual X server, with Wine's own
-# fonts, "MS Sans Serif" among them; and the named packages.
+# The cross compiler and GoogleTest's sources for it, which the windows
+# presets build with; and the named packages.
+need_cross_tools() {
+  need_build_tools
+  need_packages cmake mingw-w64 googletest "$@"
+}
+
+# What running the Windows program needs besides: Wine with its 32-bit part
+# (from the i386 architecture) on a virtual X server, with Wine's own fonts,
+# "MS Sans Serif" among them; and the named packages. Wine starts a 32-bit
+# program with its 32-bit loader, which a kernel without IA-32 emulation
+# cannot start (some virtual machines switch it off): there this stops the
+# script with 77, the status of a check that could not run, before Wine is
+# installed in vain. glibc's own 32-bit loader is the probe.
 need_windows_tools() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
     apt_updated=0
   fi
-  need_build_tools
-  need_packages cmake mingw-w64 googletest wine wine64 wine32:i386 fonts-wine iproute2 xvfb xauth "$@"
-}
-
-# Wine starts a 32-bit Windows program with its 32-bit loader, which a
-# kernel without IA-32 emulation cannot start (some virtual machines switch
-# it off). There nothing can run under Wine: this stops the script with 77,
-# the status of a check that could not run. glibc's own 32-bit loader, which
-# Wine's 32-bit part brings, is the probe: it runs nothing of Wine.
-need_32bit_programs() {
-  /lib/ld-linux.so.2 --version >/dev/null 2>&1 && return
-  echo "Not run: this machine's kernel starts no 32-bit program" \
-    "(IA-32 emulation is off), so Wine cannot run the 32-bit Windows program" >&2
-  exit 77
+  need_packages libc6:i386
+  if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    echo "Not run: this machine's kernel starts no 32-bit program" \
+      "(IA-32 emulation is off), so Wine cannot run the 32-bit Windows program" >&2
+    exit 77
+  fi
+  need_cross_tools wine wine64 wine32:i386 fonts-wine iproute2 xvfb xauth "$@"
 }
 
 # Runs a command with an X display: a private virtual one, under which every
