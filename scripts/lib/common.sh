@@ -77,6 +77,11 @@ need_windows_tools() {
   need_cross_tools wine wine64 wine32:i386 fonts-wine iproute2 xvfb xauth "$@"
 }
 
+# What scripts/fresh needs on this system to make another.
+need_fresh_system_tools() {
+  need_packages mmdebstrap eatmydata
+}
+
 # Runs a command with an X display: a private virtual one, under which every
 # Wine program of the command runs.
 with_virtual_display() {
