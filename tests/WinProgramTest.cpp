@@ -64,7 +64,7 @@ TEST(ProgramTest, StartsWithTheFocusOnTheHostNameAndEndsWithZeroWhenClosed)
     EXPECT_STREQ(focusText, Unit1::Controls[Unit1::txtHostName].Text);
     // Its name as a screen reader reads it, from another process.
     IAccessible* accessible = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(input.hwndFocus, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    ASSERT_EQ(AccessibleObjectFromWindow(input.hwndFocus, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                          reinterpret_cast<void**>(&accessible)),
               S_OK);
     VARIANT self{};

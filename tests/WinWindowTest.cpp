@@ -512,7 +512,7 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
     for (const auto& [control, expected] : names) {
         SCOPED_TRACE(Unit1::Controls[control].Name);
         IAccessible* accessible = nullptr;
-        ASSERT_EQ(AccessibleObjectFromWindow(Control(control), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+        ASSERT_EQ(AccessibleObjectFromWindow(Control(control), static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                              reinterpret_cast<void**>(&accessible)),
                   S_OK);
         BSTR name = nullptr;
@@ -520,7 +520,7 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
         EXPECT_EQ(std::wstring(name != nullptr ? name : L""), expected);
         SysFreeString(name);
         IAccessible* standard = nullptr;
-        ASSERT_EQ(CreateStdAccessibleObject(Control(control), OBJID_CLIENT, IID_IAccessible,
+        ASSERT_EQ(CreateStdAccessibleObject(Control(control), OBJID_CLIENT, __uuidof(IAccessible),
                                             reinterpret_cast<void**>(&standard)),
                   S_OK);
         VARIANT role{};
@@ -536,8 +536,8 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
     // Windows, none under Wine 8; never the list's own.
     form->AppendResultLine("Search : ab.cde....   Find : mx.ab.cde");
     IAccessible* list = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(Control(Unit1::ListBox1), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                         reinterpret_cast<void**>(&list)),
+    ASSERT_EQ(AccessibleObjectFromWindow(Control(Unit1::ListBox1), static_cast<DWORD>(OBJID_CLIENT),
+                                         __uuidof(IAccessible), reinterpret_cast<void**>(&list)),
               S_OK);
     VARIANT firstLine{};
     firstLine.vt = VT_I4;

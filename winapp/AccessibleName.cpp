@@ -2,7 +2,10 @@
 
 #include "platform/Exception.h"
 
-// After windows.h, which it needs.
+// After windows.h, which it needs. Interface ids are taken with __uuidof,
+// from the headers: mingw-w64's 64-bit oleacc import library defines
+// IID_IAccessible as a call stub into oleacc.dll, whose address would pass
+// for the id.
 #include <oleacc.h>
 
 #include <algorithm>
@@ -40,7 +43,8 @@ public:
     {
         if (object == nullptr)
             return E_POINTER;
-        if (interfaceId != IID_IUnknown && interfaceId != IID_IDispatch && interfaceId != IID_IAccessible) {
+        if (interfaceId != __uuidof(IUnknown) && interfaceId != __uuidof(IDispatch)
+            && interfaceId != __uuidof(IAccessible)) {
             *object = nullptr;
             return E_NOINTERFACE;
         }
@@ -171,14 +175,14 @@ private:
 LRESULT NamedObject(HWND control, const char* name, WPARAM flags)
 {
     void* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, IID_IAccessible, &standard)))
+    if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), &standard)))
         return 0;
     auto* named = new (std::nothrow) TNamedAccessible(static_cast<IAccessible*>(standard), name);
     if (named == nullptr) {
         static_cast<IAccessible*>(standard)->Release();
         return 0;
     }
-    const LRESULT answer = LresultFromObject(IID_IAccessible, flags, named);
+    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), flags, named);
     named->Release();
     return answer;
 }

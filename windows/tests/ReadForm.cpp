@@ -140,7 +140,7 @@ void PrintControl(const char* name, const Control& control, const char* contents
 // boundary as it asks.
 std::string AccessibleName(HWND control) {
   IAccessible* accessible = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                         reinterpret_cast<void**>(&accessible))))
     Fail("a control gave no accessible object");
   VARIANT self{};
