@@ -56,25 +56,67 @@ need_cross_tools() {
   need_packages cmake mingw-w64 googletest "$@"
 }
 
-# What running the Windows program needs besides: Wine with its 32-bit part
-# (from the i386 architecture) on a virtual X server, with Wine's own fonts,
-# "MS Sans Serif" among them; and the named packages. Wine starts a 32-bit
-# program with its 32-bit loader, which a kernel without IA-32 emulation
-# cannot start (some virtual machines switch it off): there this stops the
-# script with 77, the status of a check that could not run, before Wine is
-# installed in vain. glibc's own 32-bit loader is the probe.
+# The Windows builds, by their presets' names: the 64-bit one, which Wine's
+# 64-bit loader runs on every x86-64 machine, and the 32-bit one.
+all_windows_builds=(windows64 windows)
+
+# The preset of the build a command names by its bitness, 64 or 32; none
+# for both.
+windows_preset() {
+  case ${1:-} in
+    64) echo windows64 ;;
+    32) echo windows ;;
+    "") ;;
+    *) echo "the Windows build is 64 or 32, not $1" >&2; exit 2 ;;
+  esac
+}
+
+# The bitness of a Windows preset's program as Wine names it, for its prefix.
+wine_arch() {
+  case $1 in
+    windows64*) echo win64 ;;
+    *) echo win32 ;;
+  esac
+}
+
+# What running the Windows programs needs besides: Wine on a virtual X
+# server, with Wine's own fonts, "MS Sans Serif" among them; and the named
+# packages. Of the builds named by the argument (a preset of
+# all_windows_builds, or all when empty), windows_builds lists those that can
+# run here: the 32-bit one only where the kernel starts 32-bit programs, and
+# only there is Wine's 32-bit part installed, from the i386 architecture;
+# windows_not_run says why it is left out.
 need_windows_tools() {
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    as_root dpkg --add-architecture i386
-    apt_updated=0
+  local wanted=("${all_windows_builds[@]}") extra=()
+  if [ -n "${1:-}" ]; then
+    wanted=("$1")
   fi
-  need_packages libc6:i386
-  if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-    echo "Not run: this machine's kernel starts no 32-bit program" \
-      "(IA-32 emulation is off), so Wine cannot run the 32-bit Windows program" >&2
-    exit 77
-  fi
-  need_cross_tools wine wine64 wine32:i386 fonts-wine iproute2 xvfb xauth "$@"
+  shift || true
+  windows_builds=()
+  windows_not_run=
+  local preset why
+  for preset in "${wanted[@]}"; do
+    if [ "$(wine_arch "$preset")" = win64 ]; then
+      windows_builds+=("$preset")
+    elif why=$(scripts/lib/runs-32bit-programs); then
+      windows_builds+=("$preset")
+      extra=(wine32:i386)
+      if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        as_root dpkg --add-architecture i386
+        apt_updated=0
+      fi
+    else
+      windows_not_run="the 32-bit Windows program ($preset preset): $why"
+      echo "Not run: $windows_not_run" >&2
+    fi
+  done
+  need_cross_tools wine wine64 "${extra[@]}" fonts-wine iproute2 xvfb xauth "$@"
+}
+
+# Names the builds that ran, and the one that did not, with its reason.
+say_which_windows_builds_ran() {
+  echo "Ran: ${windows_builds[*]/%/ preset}"
+  [ -z "$windows_not_run" ] || echo "Not run: $windows_not_run"
 }
 
 # What scripts/fresh needs on this system to make another.
