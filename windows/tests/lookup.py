@@ -66,8 +66,11 @@ def wine(*arguments):
 
 
 def registry_values(key):
-    """The values of a registry key as `reg query` shows them, or None."""
-    result = wine("reg", "query", key)
+    """The values of a registry key as `reg query` shows them, or None. In a
+    64-bit prefix, its 64-bit view, where a 64-bit installer writes: Wine's
+    `wine` may start the 32-bit reg.exe, which sees the 32-bit one."""
+    view = ("/reg:64",) if os.environ.get("WINEARCH") == "win64" else ()
+    result = wine("reg", "query", key, *view)
     if result.returncode != 0:
         return None
     values = {}
