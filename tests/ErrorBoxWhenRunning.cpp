@@ -2,7 +2,7 @@
 // runs, an error of the program's own escapes from it, as one from the
 // framework would. The program must show it in its error box and, once the
 // box is closed, end with status 0; an error that ended the program instead
-// would end it with a signal.
+// would end it with a signal, and one that was swallowed ends it with 1.
 
 #include "platform/Exception.h"
 
@@ -12,10 +12,21 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
 constexpr char ErrorText[] = "The form could not be shown.";
+bool boxShown = false;
+
+// After main returns: status 0 only if the box was shown.
+void RequireTheBox()
+{
+    if (!boxShown) {
+        std::fputs("the program ended without showing the error in its error box\n", stderr);
+        std::_Exit(1);
+    }
+}
 
 void RaiseAnErrorOnceRunning()
 {
@@ -28,8 +39,10 @@ void RaiseAnErrorOnceRunning()
         if (box->windowTitle() != QLatin1String("dnspeek") || box->text() != QLatin1String(ErrorText))
             qFatal("the error box says \"%s\": \"%s\"", qPrintable(box->windowTitle()), qPrintable(box->text()));
         std::puts("the error box showed the error");
+        boxShown = true;
         box->button(QMessageBox::Ok)->click();
     });
+    std::atexit(RequireTheBox);
     boxCloser->start(10);
     QTimer::singleShot(0, [] { throw dnspeek::Exception(ErrorText); });
 }
