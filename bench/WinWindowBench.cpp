@@ -152,7 +152,7 @@ bool MeasureClick(TFigure& figure)
         }));
         figure.floor.push_back(Time([&] {
             SendMessageA(bare, LB_RESETCONTENT, 0, 0);
-            SendMessageA(bare, LB_INITSTORAGE, lines.size(), 4 * 2048);
+            SendMessageA(bare, LB_INITSTORAGE, lines.size(), LPARAM{4} * 2048);
             SendMessageA(bare, WM_SETREDRAW, FALSE, 0);
             for (const std::string& line : lines)
                 SendMessageA(bare, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
