@@ -23,7 +23,7 @@ bool boxShown = false;
 void RequireTheBox()
 {
     if (!boxShown) {
-        std::fputs("the program ended without showing the error in its error box\n", stderr);
+        (void)std::fputs("the program ended without showing the error in its error box\n", stderr);
         std::_Exit(1);
     }
 }
@@ -42,7 +42,8 @@ void RaiseAnErrorOnceRunning()
         boxShown = true;
         box->button(QMessageBox::Ok)->click();
     });
-    std::atexit(RequireTheBox);
+    if (std::atexit(RequireTheBox) != 0)
+        qFatal("the check of the error box could not be set up");
     boxCloser->start(10);
     QTimer::singleShot(0, [] { throw dnspeek::Exception(ErrorText); });
 }
