@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -56,14 +58,21 @@ std::string Text(HWND window)
     return text;
 }
 
+// Read in Unicode, as the lists' window procedure is: under Wine an ANSI
+// read of a line over 511 characters overruns Wine's conversion buffer.
 std::vector<std::string> Lines(HWND listBox)
 {
     std::vector<std::string> lines;
-    const auto count = SendMessageA(listBox, LB_GETCOUNT, 0, 0);
+    const auto count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
     for (WPARAM line = 0; line < static_cast<WPARAM>(count); ++line) {
-        std::string text(static_cast<std::size_t>(SendMessageA(listBox, LB_GETTEXTLEN, line, 0)), '\0');
-        SendMessageA(listBox, LB_GETTEXT, line, reinterpret_cast<LPARAM>(text.data()));
-        lines.push_back(text);
+        std::wstring text(static_cast<std::size_t>(SendMessageW(listBox, LB_GETTEXTLEN, line, 0)), L'\0');
+        SendMessageW(listBox, LB_GETTEXT, line, reinterpret_cast<LPARAM>(text.data()));
+        const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                             nullptr, nullptr);
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                            nullptr);
+        lines.push_back(bytes);
     }
     return lines;
 }
@@ -548,6 +557,99 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
     SysFreeString(lineName);
     list->Release();
     // NOLINTEND(cppcoreguidelines-pro-type-union-access)
+}
+
+// The whole text of a window, however long.
+std::string WholeText(HWND window)
+{
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// What another process reads of `windows` (tests/ReadTextsFromOutside.cpp),
+// its messages answered by this thread meanwhile; "done" last when it read
+// them all.
+std::vector<std::string> ReadFromAnotherProcess(const std::vector<HWND>& windows)
+{
+    char folder[MAX_PATH] = {};
+    char output[MAX_PATH] = {};
+    if (GetTempPathA(sizeof folder, folder) == 0 || GetTempFileNameA(folder, "dnp", 0, output) == 0)
+        return {"no temporary file"};
+    std::string commandLine = std::string("\"") + DNSPEEK_TEXT_READER + "\" \"" + output + '"';
+    for (const HWND window : windows)
+        commandLine += ' ' + std::to_string(reinterpret_cast<std::uintptr_t>(window));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (CreateProcessA(DNSPEEK_TEXT_READER, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &started) == FALSE)
+        return {"the reader did not start"};
+    CloseHandle(started.hThread);
+    while (MsgWaitForMultipleObjects(1, &started.hProcess, FALSE, 60'000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        TApplication::ProcessMessages();
+    TerminateProcess(started.hProcess, 1);
+    CloseHandle(started.hProcess);
+    std::vector<std::string> lines;
+    if (const std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(output, "rb"), &std::fclose); file) {
+        std::string line;
+        for (int character = std::fgetc(file.get()); character != EOF; character = std::fgetc(file.get())) {
+            if (character != '\n') {
+                line += static_cast<char>(character);
+                continue;
+            }
+            lines.push_back(line);
+            line.clear();
+        }
+    }
+    DeleteFileA(output);
+    return lines;
+}
+
+// Testing and assistive tools read the form from another process: every line
+// of both lists and the texts of the edit boxes and the status bar reach them
+// whole, wide and ANSI, at every length up to the longest result line a
+// lookup writes (4075 bytes), and the program answers on. (A list line is
+// read wide alone, its length in ANSI too: see the reader.)
+TEST_F(TForm1Test, AnotherProcessReadsEveryTextWhole)
+{
+    sockets.replies = {test::AbCdeMxReply(test::MxExchange)};
+    SetText(Unit1::txtHostName, "ab.cde");
+    Click();
+    // Around the sizes of conversion buffers, and the longest line.
+    for (const std::size_t length : {0u, 1u, 255u, 256u, 511u, 512u, 513u, 1023u, 1024u, 2037u, 4075u}) {
+        std::string line;
+        while (line.size() < length)
+            line += std::to_string(line.size() % 10);
+        form->AppendResultLine(line);
+    }
+    SetText(Unit1::txtHostName, std::string(3985, 'h'));
+    SetText(Unit1::Edit1, std::string(4075, '7'));
+    form->SetStatusText(std::string(2037, 's'));
+
+    const Unit1::TControlIndex read[] = {Unit1::ListBox1, Unit1::ListBox2, Unit1::txtHostName, Unit1::Edit1,
+                                         Unit1::StatusBar1};
+    std::vector<HWND> windows;
+    std::vector<std::string> expected;
+    for (const Unit1::TControlIndex control : read) {
+        const bool listBox = control == Unit1::ListBox1 || control == Unit1::ListBox2;
+        const std::vector<std::string> texts = listBox ? Lines(Control(control)) : std::vector{WholeText(Control(control))};
+        for (std::size_t item = 0; item < texts.size(); ++item) {
+            const std::string head = std::to_string(windows.size()) + ' ';
+            const std::string tail = ' ' + std::to_string(item) + ' ' + std::to_string(texts[item].size()) + ' ';
+            expected.push_back(head + 'W' + tail + texts[item]);
+            // A list line's length alone in ANSI: see the reader.
+            expected.push_back(head + 'A' + tail + (listBox ? "" : texts[item]));
+        }
+        windows.push_back(Control(control));
+    }
+    expected.emplace_back("done");
+
+    const std::vector<std::string> readOutside = ReadFromAnotherProcess(windows);
+    for (std::size_t line = 0; line < std::min(readOutside.size(), expected.size()); ++line)
+        ASSERT_EQ(readOutside[line], expected[line]) << "line " << line;
+    EXPECT_EQ(readOutside.size(), expected.size());
+    EXPECT_EQ(Lines(Control(Unit1::ListBox1)).size(), 12u);
 }
 
 // Nothing reaches the form from inside a box: the box is the form's, even

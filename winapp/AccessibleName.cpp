@@ -191,7 +191,7 @@ LRESULT NamedObject(HWND control, const char* name, WPARAM flags)
 WNDPROC ReplaceWindowProc(HWND control, WNDPROC windowProc)
 {
     const auto previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProc)));
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProc)));
     if (previous == nullptr)
         throw Exception("The accessible name of a control could not be set.");
     return previous;
@@ -215,7 +215,7 @@ TAccessibleName::~TAccessibleName()
 
 void TAccessibleName::Detach()
 {
-    SetWindowLongPtrA(control_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(standardProc_));
+    SetWindowLongPtrW(control_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(standardProc_));
     SetWindowLongPtrA(control_, GWLP_USERDATA, 0);
     control_ = nullptr;
 }
@@ -232,7 +232,7 @@ LRESULT CALLBACK TAccessibleName::WindowProc(HWND control, UINT message, WPARAM 
     const WNDPROC standardProc = self->standardProc_;
     if (message == WM_NCDESTROY)
         self->Detach();
-    return CallWindowProcA(standardProc, control, message, wParam, lParam);
+    return CallWindowProcW(standardProc, control, message, wParam, lParam);
 }
 
 }  // namespace dnspeek

@@ -10,8 +10,10 @@ namespace dnspeek {
 // or another; all else the control's standard accessible object answers.
 //
 // The control is subclassed while both live. Its window procedure is
-// replaced by an ANSI one that passes every other message on as it came, so
-// that the thousands of lines a list box takes cost no more than before.
+// replaced by a Unicode one that passes every other message on. Unicode, as
+// other processes' messages arrive in Unicode: Wine converts a list line for
+// a procedure of the other character set through a buffer of 512
+// characters, which a longer line overruns.
 class TAccessibleName {
 public:
     // `name` is ASCII and outlives this.
