@@ -142,7 +142,7 @@ void AppendLines(HWND listBox, std::span<const std::string_view> lines)
 }  // namespace
 
 TForm1::TForm1(TSocketLibrary& sockets, TEndpoint resolver)
-    : window_(CreateFormWindow()), command_(*this, sockets, std::move(resolver))
+    : command_(*this, sockets, std::move(resolver)), window_(CreateFormWindow())
 {
     CreateControls();
     LayOut(DpiOf(window_.get()));
@@ -151,12 +151,6 @@ TForm1::TForm1(TSocketLibrary& sockets, TEndpoint resolver)
     // Sizing the window places the status bar along its bottom edge.
     SetWindowPos(window_.get(), nullptr, Scaled(FormPlace.x), Scaled(FormPlace.y), outer.cx, outer.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// The window goes first, while the whole form still lives.
-TForm1::~TForm1()
-{
-    window_.reset();
 }
 
 HWND TForm1::CreateFormWindow()

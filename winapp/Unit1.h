@@ -26,7 +26,7 @@ public:
     // Every lookup goes through `sockets` to `resolver`; tests pass a socket
     // library of their own.
     TForm1(TSocketLibrary& sockets, TEndpoint resolver);
-    ~TForm1() override;
+    ~TForm1() override = default;
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
 
@@ -70,7 +70,6 @@ private:
     // Freed after the window and the controls that use it; replaced when the
     // DPI changes, once no control uses it any more.
     std::unique_ptr<std::remove_pointer_t<HFONT>, TFontDeleter> font_;
-    std::unique_ptr<std::remove_pointer_t<HWND>, TWindowDestroyer> window_;
     // Owned by the form's window, which destroys them with itself.
     std::array<HWND, Unit1::ControlCount> controls_{};
     std::array<std::optional<TAccessibleName>, Unit1::ControlCount> accessibleNames_;
@@ -78,6 +77,10 @@ private:
     HWND focused_ = nullptr;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     TLookupCommand command_;
+    // Last: its handlers run while CreateWindowExA makes it, and read every
+    // member above, which must exist by then; and it goes first, while the
+    // whole form still lives.
+    std::unique_ptr<std::remove_pointer_t<HWND>, TWindowDestroyer> window_;
 };
 
 // The one main window, from start-up to exit.
