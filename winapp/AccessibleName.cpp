@@ -170,8 +170,9 @@ private:
     ULONG references_ = 1;
 };
 
-// The answer to WM_GETOBJECT for the control's client area, or 0 when
-// there is none: the control's standard object under `name`.
+// The answer to WM_GETOBJECT for the control's client area: the control's
+// standard object under `name`, as a positive reference; 0, or the error
+// LresultFromObject gave (negative), when there is none.
 LRESULT NamedObject(HWND control, const char* name, WPARAM flags)
 {
     void* standard = nullptr;
@@ -226,7 +227,8 @@ LRESULT CALLBACK TAccessibleName::WindowProc(HWND control, UINT message, WPARAM 
 {
     auto* self = reinterpret_cast<TAccessibleName*>(GetWindowLongPtrA(control, GWLP_USERDATA));
     if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
-        if (const LRESULT answer = NamedObject(control, self->name_, wParam); answer != 0)
+        // Without a named object the control's own answer goes out.
+        if (const LRESULT answer = NamedObject(control, self->name_, wParam); answer > 0)
             return answer;
     }
     const WNDPROC standardProc = self->standardProc_;
