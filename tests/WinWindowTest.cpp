@@ -501,6 +501,40 @@ TEST_F(TForm1Test, AChangeOfDpiLaysTheFormOutAgain)
     }
 }
 
+// Before a move to a monitor of another DPI, the form asks for the size whose
+// client area is exactly its own, scaled; there every control has its place.
+TEST_F(TForm1Test, AChangeOfDpiKeepsTheClientAreaExactlyTheForms)
+{
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(form->Handle(), GWL_STYLE));
+    const struct {
+        int dpi;
+        SIZE client;
+    } sizes[] = {{96, {441, 292}}, {144, {662, 438}}, {192, {882, 584}}};
+    for (const auto& [dpi, client] : sizes) {
+        SCOPED_TRACE(testing::Message() << dpi << " dpi");
+        SIZE asked{};
+        EXPECT_NE(SendMessageA(form->Handle(), WM_GETDPISCALEDSIZE, static_cast<WPARAM>(dpi),
+                               reinterpret_cast<LPARAM>(&asked)),
+                  0);
+        RECT frame{};
+        AdjustWindowRectExForDpi(&frame, style, FALSE, 0, static_cast<UINT>(dpi));
+        EXPECT_EQ(asked.cx - (frame.right - frame.left), client.cx);
+        EXPECT_EQ(asked.cy - (frame.bottom - frame.top), client.cy);
+    }
+
+    // At 144 dpi, in the rectangle the system suggests with the frame it draws.
+    RECT suggested{0, 0, 662, 438};
+    AdjustWindowRectEx(&suggested, style, FALSE, 0);
+    SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    const std::pair<Unit1::TControlIndex, RECT> places[] = {
+        {Unit1::txtHostName, {24, 24, 24 + 626, 24 + 32}}, {Unit1::Button1, {264, 360, 264 + 113, 360 + 38}},
+        {Unit1::ListBox1, {24, 72, 24 + 482, 72 + 278}},   {Unit1::ListBox2, {516, 72, 516 + 134, 72 + 278}},
+        {Unit1::Edit1, {432, 360, 432 + 110, 360 + 32}},   {Unit1::StatusBar1, {0, 409, 662, 438}},
+    };
+    for (const auto& [control, place] : places)
+        EXPECT_EQ(PlaceOf(Control(control)), place) << Unit1::Controls[control].Name;
+}
+
 // What a screen reader says for each control, read through Active
 // Accessibility as it reads them; all else is the standard control's own.
 TEST_F(TForm1Test, ScreenReadersNameEveryControl)

@@ -301,6 +301,17 @@ LRESULT TForm1::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (Control(Unit1::StatusBar1) != nullptr)
             PlaceStatusBar();
         return 0;
+    case WM_GETDPISCALEDSIZE: {
+        // Asked before a move to a monitor of another scale: the size that
+        // gives the form's client area at the new DPI exactly. Windows would
+        // otherwise scale the frame along, and the client area could miss.
+        const int dpi = static_cast<int>(wParam);
+        *reinterpret_cast<SIZE*>(lParam) =
+            OuterSize({MulDiv(Unit1::Form.ClientWidth, dpi, USER_DEFAULT_SCREEN_DPI),
+                       MulDiv(Unit1::Form.ClientHeight, dpi, USER_DEFAULT_SCREEN_DPI)},
+                      FormStyle, dpi);
+        return TRUE;
+    }
     case WM_DPICHANGED: {
         // Moved to a monitor of another scale: the whole form at the new
         // DPI, in the place the system suggests for it.
