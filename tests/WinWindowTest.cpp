@@ -572,6 +572,33 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
         EXPECT_EQ(standard->get_accRole(self, &standardRole), S_OK);
         EXPECT_EQ(role.vt, VT_I4);
         EXPECT_EQ(role.lVal, standardRole.lVal);
+        // Every further interface the standard object answers, from the
+        // named object itself: each leads back to the one IUnknown.
+        IUnknown* identity = nullptr;
+        ASSERT_EQ(accessible->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&identity)), S_OK);
+        for (const IID& further : {__uuidof(IEnumVARIANT), __uuidof(IOleWindow), __uuidof(IServiceProvider)}) {
+            IUnknown* fromStandard = nullptr;
+            IUnknown* fromNamed = nullptr;
+            const HRESULT standardAnswer = standard->QueryInterface(further, reinterpret_cast<void**>(&fromStandard));
+            EXPECT_EQ(accessible->QueryInterface(further, reinterpret_cast<void**>(&fromNamed)), standardAnswer);
+            if (fromNamed != nullptr) {
+                IUnknown* back = nullptr;
+                EXPECT_EQ(fromNamed->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&back)), S_OK);
+                EXPECT_EQ(back, identity);
+                if (back != nullptr)
+                    back->Release();
+                // And it answers as the standard object's does.
+                HWND window = nullptr;
+                if (further == __uuidof(IOleWindow)) {
+                    EXPECT_EQ(static_cast<IOleWindow*>(fromNamed)->GetWindow(&window), S_OK);
+                    EXPECT_EQ(window, Control(control));
+                }
+                fromNamed->Release();
+            }
+            if (fromStandard != nullptr)
+                fromStandard->Release();
+        }
+        identity->Release();
         standard->Release();
         accessible->Release();
     }

@@ -29,9 +29,11 @@ struct TReleaser {
 };
 
 // The control's standard accessible object with another name: the role,
-// value, state, place and every other answer stay the standard control's.
+// value, state, place and every other answer stay the standard control's,
+// and so do the further interfaces it answers (screen readers use them),
+// each served by this one object, as COM's identity rules ask.
 // Served on the window's thread alone, so its count needs no lock.
-class TNamedAccessible final : public IAccessible {
+class TNamedAccessible final : public IAccessible, public IEnumVARIANT, public IOleWindow, public IServiceProvider {
 public:
     TNamedAccessible(IAccessible* standard, const char* name) noexcept : standard_(standard), name_(name) {}
     // Deleted by its last Release alone.
@@ -43,12 +45,18 @@ public:
     {
         if (object == nullptr)
             return E_POINTER;
-        if (interfaceId != __uuidof(IUnknown) && interfaceId != __uuidof(IDispatch)
-            && interfaceId != __uuidof(IAccessible)) {
-            *object = nullptr;
+        *object = nullptr;
+        if (interfaceId == __uuidof(IUnknown) || interfaceId == __uuidof(IDispatch)
+            || interfaceId == __uuidof(IAccessible))
+            *object = static_cast<IAccessible*>(this);
+        else if (interfaceId == __uuidof(IEnumVARIANT) && Standard<IEnumVARIANT>())
+            *object = static_cast<IEnumVARIANT*>(this);
+        else if (interfaceId == __uuidof(IOleWindow) && Standard<IOleWindow>())
+            *object = static_cast<IOleWindow*>(this);
+        else if (interfaceId == __uuidof(IServiceProvider) && Standard<IServiceProvider>())
+            *object = static_cast<IServiceProvider*>(this);
+        if (*object == nullptr)
             return E_NOINTERFACE;
-        }
-        *object = static_cast<IAccessible*>(this);
         AddRef();
         return S_OK;
     }
@@ -164,7 +172,56 @@ public:
         return standard_->put_accValue(child, value);
     }
 
+    // The further interfaces, answered only where the standard object has them.
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* children, ULONG* fetched) override
+    {
+        return Forward<IEnumVARIANT>([&](IEnumVARIANT& all) { return all.Next(count, children, fetched); });
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override
+    {
+        return Forward<IEnumVARIANT>([&](IEnumVARIANT& all) { return all.Skip(count); });
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override
+    {
+        return Forward<IEnumVARIANT>([](IEnumVARIANT& all) { return all.Reset(); });
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override
+    {
+        return Forward<IEnumVARIANT>([&](IEnumVARIANT& all) { return all.Clone(copy); });
+    }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override
+    {
+        return Forward<IOleWindow>([&](IOleWindow& ole) { return ole.GetWindow(window); });
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override
+    {
+        return Forward<IOleWindow>([&](IOleWindow& ole) { return ole.ContextSensitiveHelp(enter); });
+    }
+    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID interfaceId, void** object) override
+    {
+        return Forward<IServiceProvider>(
+            [&](IServiceProvider& provider) { return provider.QueryService(service, interfaceId, object); });
+    }
+
 private:
+    // The standard object's interface `T`, or none.
+    template <typename T>
+    [[nodiscard]] std::unique_ptr<T, TReleaser> Standard() const
+    {
+        void* answer = nullptr;
+        if (FAILED(standard_->QueryInterface(__uuidof(T), &answer)))
+            return nullptr;
+        return std::unique_ptr<T, TReleaser>(static_cast<T*>(answer));
+    }
+    // `call` on the standard object's interface `T`, which it answered when
+    // this one was asked for.
+    template <typename T, typename TCall>
+    HRESULT Forward(TCall call) const
+    {
+        const auto standard = Standard<T>();
+        return standard ? call(*standard) : E_UNEXPECTED;
+    }
+
     std::unique_ptr<IAccessible, TReleaser> standard_;
     const char* name_;
     ULONG references_ = 1;
@@ -183,7 +240,7 @@ LRESULT NamedObject(HWND control, const char* name, WPARAM flags)
         static_cast<IAccessible*>(standard)->Release();
         return 0;
     }
-    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), flags, named);
+    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(named));
     named->Release();
     return answer;
 }
