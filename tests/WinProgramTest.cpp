@@ -34,9 +34,15 @@ std::string ClassOf(HWND window)
     return name;
 }
 
-// The program itself, started and closed as a user does; never clicked, as
-// its lookups go to the public resolver.
-TEST(ProgramTest, StartsWithTheFocusOnTheHostNameAndEndsWithZeroWhenClosed)
+// The program itself, started as a user starts it, with its window active.
+struct TStartedProgram {
+    std::unique_ptr<std::remove_pointer_t<HANDLE>, TProcessEnder> process;
+    THandle thread;
+    DWORD threadId = 0;
+    GUITHREADINFO input{};
+};
+
+void Start(TStartedProgram& program)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -45,18 +51,37 @@ TEST(ProgramTest, StartsWithTheFocusOnTheHostNameAndEndsWithZeroWhenClosed)
     ASSERT_NE(CreateProcessA(DNSPEEK_PROGRAM, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &startup, &started),
               FALSE);
-    const std::unique_ptr<std::remove_pointer_t<HANDLE>, TProcessEnder> process(started.hProcess);
-    const THandle thread(started.hThread);
-    ASSERT_EQ(WaitForInputIdle(process.get(), 30'000), 0u);
+    program.process.reset(started.hProcess);
+    program.thread.reset(started.hThread);
+    program.threadId = started.dwThreadId;
+    ASSERT_EQ(WaitForInputIdle(program.process.get(), 30'000), 0u);
 
     // Activation comes with the X server's word, a moment after the window shows.
-    GUITHREADINFO input{};
+    GUITHREADINFO& input = program.input;
     input.cbSize = sizeof input;
     for (int turn = 0; turn < 300 && (input.hwndActive == nullptr || input.hwndFocus == nullptr); ++turn) {
         Sleep(10);
-        GetGUIThreadInfo(started.dwThreadId, &input);
+        GetGUIThreadInfo(program.threadId, &input);
     }
     ASSERT_NE(input.hwndActive, nullptr) << "the window is not active";
+}
+
+// Closed as a user closes it, the program ends with status 0.
+void CloseAndExpectZero(const TStartedProgram& program)
+{
+    PostMessageA(program.input.hwndActive, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(program.process.get(), 30'000), WAIT_OBJECT_0);
+    DWORD exitCode = 0;
+    ASSERT_NE(GetExitCodeProcess(program.process.get(), &exitCode), FALSE);
+    EXPECT_EQ(exitCode, 0u);
+}
+
+// Never clicked, as its lookups go to the public resolver.
+TEST(ProgramTest, StartsWithTheFocusOnTheHostNameAndEndsWithZeroWhenClosed)
+{
+    TStartedProgram program;
+    ASSERT_NO_FATAL_FAILURE(Start(program));
+    const GUITHREADINFO& input = program.input;
     // Asked, as another process's edit box keeps its text to itself.
     char focusText[256] = {};
     SendMessageA(input.hwndFocus, WM_GETTEXT, sizeof focusText, reinterpret_cast<LPARAM>(focusText));
@@ -79,11 +104,21 @@ TEST(ProgramTest, StartsWithTheFocusOnTheHostNameAndEndsWithZeroWhenClosed)
     SysFreeString(name);
     accessible->Release();
 
-    PostMessageA(input.hwndActive, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process.get(), 30'000), WAIT_OBJECT_0);
-    DWORD exitCode = 0;
-    ASSERT_NE(GetExitCodeProcess(process.get(), &exitCode), FALSE);
-    EXPECT_EQ(exitCode, 0u);
+    CloseAndExpectZero(program);
+}
+
+// The manifest asks for per-monitor (v2) awareness, which a system that has
+// it (Windows 10 1703 on, Wine 10) grants the program at its start.
+TEST(ProgramTest, RunsAwareOfEachMonitorsDpiWhereTheSystemHasIt)
+{
+    if (IsValidDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) == FALSE)
+        GTEST_SKIP() << "this system has no per-monitor (v2) DPI awareness (Wine 8 has none)";
+    TStartedProgram program;
+    ASSERT_NO_FATAL_FAILURE(Start(program));
+    EXPECT_NE(AreDpiAwarenessContextsEqual(GetWindowDpiAwarenessContext(program.input.hwndActive),
+                                           DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2),
+              FALSE);
+    CloseAndExpectZero(program);
 }
 
 }  // namespace
