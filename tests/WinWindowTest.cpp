@@ -628,22 +628,22 @@ std::string WholeText(HWND window)
     return text;
 }
 
-// What another process reads of `windows` (tests/ReadTextsFromOutside.cpp),
-// its messages answered by this thread meanwhile; "done" last when it read
-// them all.
-std::vector<std::string> ReadFromAnotherProcess(const std::vector<HWND>& windows)
+// The lines that `reader`, another process, writes of `windows`
+// (tests/Read*.cpp), its messages answered by this thread meanwhile; "done"
+// last when it read them all.
+std::vector<std::string> ReadFromAnotherProcess(const char* reader, const std::vector<HWND>& windows)
 {
     char folder[MAX_PATH] = {};
     char output[MAX_PATH] = {};
     if (GetTempPathA(sizeof folder, folder) == 0 || GetTempFileNameA(folder, "dnp", 0, output) == 0)
         return {"no temporary file"};
-    std::string commandLine = std::string("\"") + DNSPEEK_TEXT_READER + "\" \"" + output + '"';
+    std::string commandLine = std::string("\"") + reader + "\" \"" + output + '"';
     for (const HWND window : windows)
         commandLine += ' ' + std::to_string(reinterpret_cast<std::uintptr_t>(window));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (CreateProcessA(DNSPEEK_TEXT_READER, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (CreateProcessA(reader, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &startup, &started) == FALSE)
         return {"the reader did not start"};
     CloseHandle(started.hThread);
@@ -706,11 +706,35 @@ TEST_F(TForm1Test, AnotherProcessReadsEveryTextWhole)
     }
     expected.emplace_back("done");
 
-    const std::vector<std::string> readOutside = ReadFromAnotherProcess(windows);
+    const std::vector<std::string> readOutside = ReadFromAnotherProcess(DNSPEEK_TEXT_READER, windows);
     for (std::size_t line = 0; line < std::min(readOutside.size(), expected.size()); ++line)
         ASSERT_EQ(readOutside[line], expected[line]) << "line " << line;
     EXPECT_EQ(readOutside.size(), expected.size());
     EXPECT_EQ(Lines(Control(Unit1::ListBox1)).size(), 12u);
+}
+
+// Narrator reads the form through UI Automation, from another process: every
+// control's name and control type. Wine 8 has no UI Automation.
+TEST_F(TForm1Test, UiAutomationReadsEveryControlsNameAndType)
+{
+    form->SetStatusText("Windows Sockets is closed.");
+    const std::pair<Unit1::TControlIndex, std::string> expected[] = {
+        {Unit1::txtHostName, "Host name|50004"}, {Unit1::Button1, "Button1|50000"},
+        {Unit1::ListBox1, "Results|50008"},       {Unit1::ListBox2, "Reply bytes|50008"},
+        {Unit1::Edit1, "Query type|50004"},       {Unit1::StatusBar1, "Windows Sockets is closed.|50017"},
+    };
+    std::vector<HWND> windows;
+    std::vector<std::string> lines;
+    for (const auto& [control, line] : expected) {
+        windows.push_back(Control(control));
+        lines.push_back(line);
+    }
+    lines.emplace_back("done");
+
+    const std::vector<std::string> read = ReadFromAnotherProcess(DNSPEEK_UIA_READER, windows);
+    if (read.size() == 1 && read.front().starts_with("no UI Automation"))
+        GTEST_SKIP() << "this system has " << read.front();
+    EXPECT_EQ(read, lines);
 }
 
 // Nothing reaches the form from inside a box: the box is the form's, even
