@@ -696,11 +696,16 @@ TEST_F(TForm1Test, AnotherProcessReadsEveryTextWhole)
         const bool listBox = control == Unit1::ListBox1 || control == Unit1::ListBox2;
         const std::vector<std::string> texts = listBox ? Lines(Control(control)) : std::vector{WholeText(Control(control))};
         for (std::size_t item = 0; item < texts.size(); ++item) {
-            const std::string head = std::to_string(windows.size()) + ' ';
-            const std::string tail = ' ' + std::to_string(item) + ' ' + std::to_string(texts[item].size()) + ' ';
-            expected.push_back(head + 'W' + tail + texts[item]);
             // A list line's length alone in ANSI: see the reader.
-            expected.push_back(head + 'A' + tail + (listBox ? "" : texts[item]));
+            for (const char charSet : {'W', 'A'}) {
+                std::string line = std::to_string(windows.size());
+                line += ' ';
+                line += charSet;
+                line += ' ' + std::to_string(item) + ' ' + std::to_string(texts[item].size()) + ' ';
+                if (charSet == 'W' || !listBox)
+                    line += texts[item];
+                expected.push_back(line);
+            }
         }
         windows.push_back(Control(control));
     }
