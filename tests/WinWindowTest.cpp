@@ -718,30 +718,6 @@ TEST_F(TForm1Test, AnotherProcessReadsEveryTextWhole)
     EXPECT_EQ(Lines(Control(Unit1::ListBox1)).size(), 12u);
 }
 
-// Narrator reads the form through UI Automation, from another process: every
-// control's name and control type. Wine 8 has no UI Automation.
-TEST_F(TForm1Test, UiAutomationReadsEveryControlsNameAndType)
-{
-    form->SetStatusText("Windows Sockets is closed.");
-    const std::pair<Unit1::TControlIndex, std::string> expected[] = {
-        {Unit1::txtHostName, "Host name|50004"}, {Unit1::Button1, "Button1|50000"},
-        {Unit1::ListBox1, "Results|50008"},       {Unit1::ListBox2, "Reply bytes|50008"},
-        {Unit1::Edit1, "Query type|50004"},       {Unit1::StatusBar1, "Windows Sockets is closed.|50017"},
-    };
-    std::vector<HWND> windows;
-    std::vector<std::string> lines;
-    for (const auto& [control, line] : expected) {
-        windows.push_back(Control(control));
-        lines.push_back(line);
-    }
-    lines.emplace_back("done");
-
-    const std::vector<std::string> read = ReadFromAnotherProcess(DNSPEEK_UIA_READER, windows);
-    if (read.size() == 1 && read.front().starts_with("no UI Automation"))
-        GTEST_SKIP() << "this system has " << read.front();
-    EXPECT_EQ(read, lines);
-}
-
 // Nothing reaches the form from inside a box: the box is the form's, even
 // when another window is active, and the form takes no click until it is
 // closed. Then the form is active again, with the focus where it was.
