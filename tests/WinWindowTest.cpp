@@ -588,10 +588,13 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
                 if (back != nullptr)
                     back->Release();
                 // And it answers as the standard object's does.
-                HWND window = nullptr;
-                if (further == __uuidof(IOleWindow)) {
-                    EXPECT_EQ(static_cast<IOleWindow*>(fromNamed)->GetWindow(&window), S_OK);
+                IOleWindow* oleWindow = nullptr;
+                if (further == __uuidof(IOleWindow)
+                    && fromNamed->QueryInterface(further, reinterpret_cast<void**>(&oleWindow)) == S_OK) {
+                    HWND window = nullptr;
+                    EXPECT_EQ(oleWindow->GetWindow(&window), S_OK);
                     EXPECT_EQ(window, Control(control));
+                    oleWindow->Release();
                 }
                 fromNamed->Release();
             }
