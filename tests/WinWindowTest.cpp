@@ -506,10 +506,8 @@ TEST_F(TForm1Test, AChangeOfDpiLaysTheFormOutAgain)
 TEST_F(TForm1Test, AChangeOfDpiKeepsTheClientAreaExactlyTheForms)
 {
     const DWORD style = static_cast<DWORD>(GetWindowLongA(form->Handle(), GWL_STYLE));
-    const struct {
-        int dpi;
-        SIZE client;
-    } sizes[] = {{96, {441, 292}}, {144, {662, 438}}, {192, {882, 584}}};
+    // Each DPI with the client area there.
+    const std::pair<int, SIZE> sizes[] = {{96, {441, 292}}, {144, {662, 438}}, {192, {882, 584}}};
     for (const auto& [dpi, client] : sizes) {
         SCOPED_TRACE(testing::Message() << dpi << " dpi");
         SIZE asked{};
