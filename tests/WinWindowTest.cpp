@@ -51,10 +51,11 @@ RECT Rectangle(int left, int top, int width, int height, int dpi = ExpectedDpi()
     return {Scaled(left, dpi), Scaled(top, dpi), Scaled(left + width, dpi), Scaled(top + height, dpi)};
 }
 
+// The whole text of a window, however long.
 std::string Text(HWND window)
 {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -621,14 +622,6 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
     // NOLINTEND(cppcoreguidelines-pro-type-union-access)
 }
 
-// The whole text of a window, however long.
-std::string WholeText(HWND window)
-{
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // The lines that `reader`, another process, writes of `windows`
 // (tests/Read*.cpp), its messages answered by this thread meanwhile; "done"
 // last when it read them all.
@@ -695,7 +688,7 @@ TEST_F(TForm1Test, AnotherProcessReadsEveryTextWhole)
     std::vector<std::string> expected;
     for (const Unit1::TControlIndex control : read) {
         const bool listBox = control == Unit1::ListBox1 || control == Unit1::ListBox2;
-        const std::vector<std::string> texts = listBox ? Lines(Control(control)) : std::vector{WholeText(Control(control))};
+        const std::vector<std::string> texts = listBox ? Lines(Control(control)) : std::vector{Text(Control(control))};
         for (std::size_t item = 0; item < texts.size(); ++item) {
             // A list line's length alone in ANSI: see the reader.
             for (const char charSet : {'W', 'A'}) {
