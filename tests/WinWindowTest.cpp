@@ -712,6 +712,46 @@ TEST_F(TForm1Test, AnotherProcessReadsEveryTextWhole)
     EXPECT_EQ(Lines(Control(Unit1::ListBox1)).size(), 12u);
 }
 
+// Narrator reads the form through UI Automation, from another process: every
+// control's name, and the control type that the system gives a plain control
+// of its class, which naming must not change. (Windows' types are Edit,
+// Button, List and StatusBar; Wine 10 makes the button, the lists and the
+// status bar panes.) Wine 8 has no UI Automation.
+TEST_F(TForm1Test, UiAutomationReadsEveryControlsNameAndType)
+{
+    form->SetStatusText("Windows Sockets is closed.");
+    const std::pair<Unit1::TControlIndex, std::string> names[] = {
+        {Unit1::txtHostName, "Host name"}, {Unit1::Button1, "Button1"},   {Unit1::ListBox1, "Results"},
+        {Unit1::ListBox2, "Reply bytes"},  {Unit1::Edit1, "Query type"}, {Unit1::StatusBar1, "Windows Sockets is closed."},
+    };
+    // Each control, then a plain, hidden one of its class.
+    std::vector<HWND> windows;
+    for (const auto& [control, name] : names)
+        windows.push_back(Control(control));
+    std::vector<std::unique_ptr<HWND__, decltype(&DestroyWindow)>> plainControls;
+    for (const auto& [control, name] : names) {
+        char className[64] = {};
+        GetClassNameA(Control(control), className, sizeof className);
+        plainControls.emplace_back(CreateWindowExA(0, className, "", WS_CHILD, 0, 0, 40, 20,
+                                                   GetParent(Control(control)), nullptr, nullptr, nullptr),
+                                   &DestroyWindow);
+        ASSERT_NE(plainControls.back(), nullptr) << className;
+        windows.push_back(plainControls.back().get());
+    }
+
+    const std::vector<std::string> read = ReadFromAnotherProcess(DNSPEEK_UIA_READER, windows);
+    if (read.size() == 1 && read.front().starts_with("no UI Automation: class not registered"))
+        GTEST_SKIP() << "this system has " << read.front();
+    ASSERT_EQ(read.size(), 2 * std::size(names) + 1) << (read.empty() ? "" : read.front());
+    for (std::size_t control = 0; control < std::size(names); ++control) {
+        const std::string& plain = read[std::size(names) + control];
+        const std::string controlType = plain.substr(plain.find('|') + 1);
+        EXPECT_TRUE(!controlType.empty() && controlType.find_first_not_of("0123456789") == std::string::npos) << plain;
+        EXPECT_EQ(read[control], names[control].second + '|' + controlType);
+    }
+    EXPECT_EQ(read.back(), "done");
+}
+
 // Nothing reaches the form from inside a box: the box is the form's, even
 // when another window is active, and the form takes no click until it is
 // closed. Then the form is active again, with the focus where it was.
