@@ -622,22 +622,27 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
     // NOLINTEND(cppcoreguidelines-pro-type-union-access)
 }
 
-// The lines that `reader`, another process, writes of `windows`
+// The lines that `builtReader`, another process, writes of `windows`
 // (tests/Read*.cpp), its messages answered by this thread meanwhile; "done"
-// last when it read them all.
-std::vector<std::string> ReadFromAnotherProcess(const char* reader, const std::vector<HWND>& windows)
+// last when it read them all. Where DNSPEEK_READERS names a folder, the
+// reader of that name there runs instead: the other build's, as a 64-bit
+// screen reader reads a 32-bit program.
+std::vector<std::string> ReadFromAnotherProcess(const std::string& builtReader, const std::vector<HWND>& windows)
 {
+    std::string reader = builtReader;
+    if (const char* readers = std::getenv("DNSPEEK_READERS"); readers != nullptr)
+        reader = readers + builtReader.substr(builtReader.find_last_of('/'));
     char folder[MAX_PATH] = {};
     char output[MAX_PATH] = {};
     if (GetTempPathA(sizeof folder, folder) == 0 || GetTempFileNameA(folder, "dnp", 0, output) == 0)
         return {"no temporary file"};
-    std::string commandLine = std::string("\"") + reader + "\" \"" + output + '"';
+    std::string commandLine = '"' + reader + "\" \"" + output + '"';
     for (const HWND window : windows)
         commandLine += ' ' + std::to_string(reinterpret_cast<std::uintptr_t>(window));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (CreateProcessA(reader, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (CreateProcessA(reader.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &startup, &started) == FALSE)
         return {"the reader did not start"};
     CloseHandle(started.hThread);
