@@ -1,6 +1,7 @@
 #include "lookup/DnsMessage.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/Replies.h"
+#include "winapp/AccessibleName.h"
 #include "winapp/Application.h"
 #include "winapp/Unit1.h"
 
@@ -18,6 +19,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -620,6 +622,33 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
     SysFreeString(lineName);
     list->Release();
     // NOLINTEND(cppcoreguidelines-pro-type-union-access)
+}
+
+// Where the named object cannot be handed out, the control answers as it
+// does unnamed, never with the error: here on a thread without COM, where
+// LresultFromObject cannot marshal it.
+TEST(TAccessibleNameTest, AnObjectThatCannotBeHandedOutLeavesTheControlsOwnAnswer)
+{
+    std::thread([] {
+        const auto control = [] {
+            return std::unique_ptr<HWND__, decltype(&DestroyWindow)>(
+                CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 40, 20, nullptr, nullptr, nullptr, nullptr),
+                &DestroyWindow);
+        };
+        const auto named = control();
+        const auto unnamed = control();
+        ASSERT_NE(named, nullptr);
+        ASSERT_NE(unnamed, nullptr);
+        const TAccessibleName name(named.get(), "Host name");
+        IAccessible* standard = nullptr;
+        ASSERT_EQ(CreateStdAccessibleObject(unnamed.get(), OBJID_CLIENT, __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(&standard)),
+                  S_OK);
+        EXPECT_LT(LresultFromObject(__uuidof(IAccessible), 0, standard), 0) << "COM could marshal here";
+        standard->Release();
+        EXPECT_EQ(SendMessageW(named.get(), WM_GETOBJECT, 0, OBJID_CLIENT),
+                  SendMessageW(unnamed.get(), WM_GETOBJECT, 0, OBJID_CLIENT));
+    }).join();
 }
 
 // The lines that `builtReader`, another process, writes of `windows`
