@@ -142,8 +142,11 @@ void AppendLines(HWND listBox, std::span<const std::string_view> lines)
 }  // namespace
 
 TForm1::TForm1(TSocketLibrary& sockets, TEndpoint resolver)
-    : command_(*this, sockets, std::move(resolver)), window_(CreateFormWindow())
+    : command_(*this, sockets, std::move(resolver))
 {
+    // Made here, once every member exists: its handlers run while
+    // CreateWindowExA makes it, and read them.
+    window_.reset(CreateFormWindow());
     CreateControls();
     LayOut(DpiOf(window_.get()));
     const SIZE outer =

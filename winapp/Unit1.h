@@ -77,9 +77,8 @@ private:
     HWND focused_ = nullptr;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     TLookupCommand command_;
-    // Last: its handlers run while CreateWindowExA makes it, and read every
-    // member above, which must exist by then; and it goes first, while the
-    // whole form still lives.
+    // Made in the constructor's body, after every member. Last, so that it
+    // goes first, while the whole form still lives.
     std::unique_ptr<std::remove_pointer_t<HWND>, TWindowDestroyer> window_;
 };
 
