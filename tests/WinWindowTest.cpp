@@ -605,6 +605,25 @@ TEST_F(TForm1Test, ScreenReadersNameEveryControl)
         identity->Release();
         standard->Release();
         accessible->Release();
+        // The control's window object stays the standard one, which Windows
+        // names after the window, not the client area's name.
+        IAccessible* window = nullptr;
+        IAccessible* standardWindow = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(Control(control), static_cast<DWORD>(OBJID_WINDOW), __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&window)),
+                  S_OK);
+        ASSERT_EQ(CreateStdAccessibleObject(Control(control), OBJID_WINDOW, __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(&standardWindow)),
+                  S_OK);
+        BSTR windowName = nullptr;
+        BSTR standardWindowName = nullptr;
+        EXPECT_EQ(window->get_accName(self, &windowName), standardWindow->get_accName(self, &standardWindowName));
+        EXPECT_EQ(std::wstring(windowName != nullptr ? windowName : L""),
+                  std::wstring(standardWindowName != nullptr ? standardWindowName : L""));
+        SysFreeString(windowName);
+        SysFreeString(standardWindowName);
+        standardWindow->Release();
+        window->Release();
     }
     // A line of a list keeps the standard object's name: its text on
     // Windows, none under Wine 8; never the list's own.
