@@ -18,6 +18,7 @@
 // declare them on Debian 13 alone. They are declared outside the unnamed
 // namespace: there, the compiler sees that no class of this program
 // implements them and turns each call into one of a pure virtual function.
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor): released, never deleted, as COM asks.
 struct TUiAutomationElement : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetFocus() = 0;
     virtual HRESULT STDMETHODCALLTYPE GetRuntimeId(void*) = 0;
@@ -30,6 +31,7 @@ struct TUiAutomationElement : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValueEx(int property, BOOL ignoreDefault, VARIANT* value) = 0;
 };
 
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor): released, never deleted, as COM asks.
 struct TUiAutomation : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE CompareElements(void*, void*, BOOL*) = 0;
     virtual HRESULT STDMETHODCALLTYPE CompareRuntimeIds(void*, void*, BOOL*) = 0;

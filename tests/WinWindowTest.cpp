@@ -795,7 +795,7 @@ TEST_F(TForm1Test, UiAutomationReadsEveryControlsNameAndType)
     const std::vector<std::string> read = ReadFromAnotherProcess(DNSPEEK_UIA_READER, windows);
     if (read.size() == 1 && read.front().starts_with("no UI Automation: class not registered"))
         GTEST_SKIP() << "this system has " << read.front();
-    ASSERT_EQ(read.size(), 2 * std::size(names) + 1) << (read.empty() ? "" : read.front());
+    ASSERT_EQ(read.size(), 2 * std::size(names) + 1) << testing::PrintToString(read);
     for (std::size_t control = 0; control < std::size(names); ++control) {
         const std::string& plain = read[std::size(names) + control];
         const std::string controlType = plain.substr(plain.find('|') + 1);
