@@ -56,10 +56,11 @@ void Start(TStartedProgram& program)
     program.threadId = started.dwThreadId;
     ASSERT_EQ(WaitForInputIdle(program.process.get(), 30'000), 0u);
 
-    // Activation comes with the X server's word, a moment after the window shows.
+    // Activation comes with the X server's word, a moment after the window
+    // shows: seconds after it on a machine busy with other builds.
     GUITHREADINFO& input = program.input;
     input.cbSize = sizeof input;
-    for (int turn = 0; turn < 300 && (input.hwndActive == nullptr || input.hwndFocus == nullptr); ++turn) {
+    for (int turn = 0; turn < 3'000 && (input.hwndActive == nullptr || input.hwndFocus == nullptr); ++turn) {
         Sleep(10);
         GetGUIThreadInfo(program.threadId, &input);
     }

@@ -204,8 +204,9 @@ protected:
         ShowWindow(form->Handle(), SW_SHOW);
         SetForegroundWindow(form->Handle());
         // The X server's word that the window is active comes later; until
-        // then a key could go to a focus that activation moves again.
-        for (int turn = 0; turn < 200 && GetForegroundWindow() != form->Handle(); ++turn) {
+        // then a key could go to a focus that activation moves again. It can
+        // take seconds on a machine busy with other builds.
+        for (int turn = 0; turn < 2'000 && GetForegroundWindow() != form->Handle(); ++turn) {
             Sleep(10);
             TApplication::ProcessMessages();
         }
